@@ -1,0 +1,26 @@
+# Compiler settings shared by every target of the project.
+
+option(BRELMOX_SANITIZE "Build host targets with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+    add_compile_options(-Wall -Wextra -Wno-unused-parameter)
+    if(BRELMOX_SANITIZE AND NOT WIN32)
+        add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all
+                            -fno-omit-frame-pointer)
+        add_link_options(-fsanitize=address,undefined)
+    endif()
+elseif(MSVC)
+    add_compile_options(/W4 /utf-8)
+endif()
+
+if(WIN32)
+    # Windows XP is the oldest system the binaries still have to load on.
+    add_compile_definitions(_WIN32_WINNT=0x0501 WINVER=0x0501 NOMINMAX)
+endif()
+
+# brelmox_version_resource(<target> <rc file>): a version block on Windows only.
+function(brelmox_version_resource target rc_file)
+    if(WIN32)
+        target_sources(${target} PRIVATE ${rc_file})
+    endif()
+endfunction()

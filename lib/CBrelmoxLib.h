@@ -1,0 +1,53 @@
+// CBrelmoxLib: what Windows is installed, the machine's facts, and who runs us.
+//
+// Constructing an object identifies the operating system and gathers the
+// machine facts at once; the three texts stay valid until the object is
+// destroyed and are read in place. The getters ask the system on each call and
+// hand back a new heap string that the caller releases with free().
+#pragma once
+
+#include <windows.h>
+
+#if defined(_WIN32) && !defined(BRELMOXLIB_STATIC)
+#ifdef BRELMOXLIB_BUILDING_DLL
+#define BRELMOXLIB_API __declspec(dllexport)
+#else
+#define BRELMOXLIB_API __declspec(dllimport)
+#endif
+#else
+#define BRELMOXLIB_API
+#endif
+
+class BRELMOXLIB_API CBrelmoxLib {
+public:
+    CBrelmoxLib();
+    ~CBrelmoxLib();
+    // Takes deep copies of the other object's record and texts.
+    CBrelmoxLib& operator=(const CBrelmoxLib& other);
+    // A member-wise copy would leave two owners of the same texts.
+    CBrelmoxLib(const CBrelmoxLib&) = delete;
+
+    bool GetComputerNameA(char** name);
+    bool GetComputerNameW(unsigned short** name);
+    bool GetUserNameA(char** name);
+    bool GetUserNameW(unsigned short** name);
+    bool GetUserNameAndDomainNameAndSidA(char** user, char** domain, char** sid);
+    bool GetUserNameAndDomainNameAndSidW(unsigned short** user, unsigned short** domain,
+                                         unsigned short** sid);
+
+    char* m_pOSName;            // OS text; null when the version could not be queried
+    char* m_pOSNameAllPattern;  // every OS name this library knows, one per line
+    char* m_pOSEtcInfo;         // machine facts
+    OSVERSIONINFOEXA m_OSVersionInfo;
+
+private:
+    bool GetComputerNameMain(unsigned char** name, bool wide);
+    bool GetUserNameMain(unsigned char** name, bool wide);
+    bool GetUserNameAndDomainNameAndSidMain(unsigned char** user, unsigned char** domain,
+                                            unsigned char** sid, bool wide);
+    int IsWow64();
+    void GetSuiteMaskStr(char* text, unsigned long suite_mask, unsigned long major_version,
+                         unsigned long minor_version);
+    void AddDebugStringDWORD(char* text, char* label, unsigned long value);
+    void AddDebugStringStr(char* text, char* label, char* value);
+};

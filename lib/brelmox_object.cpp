@@ -1,0 +1,133 @@
+// CBrelmoxLib's lifetime, its three texts and the appenders they are built with.
+#include "CBrelmoxLib.h"
+
+#include <string.h>
+
+#include "CPellwick.h"
+#include "report_texts.h"
+#include "scoped.h"
+
+namespace brelmox {
+
+#define BRELMOX_ALL_OS_NAMES                      \
+    "MS-Windows3.1 with Win32\n"                  \
+    "MS-Windows95 SP0\n"                          \
+    "MS-Windows95 SP1\n"                          \
+    "MS-Windows95 OSR2/OSR2.1\n"                  \
+    "MS-Windows95 OSR2.5\n"                       \
+    "MS-Windows98\n"                              \
+    "MS-Windows98 SE\n"                           \
+    "MS-WindowsME\n"                              \
+    "unknown MS-Windows9x Family\n"               \
+    "MS-WindowsNT\n"                              \
+    "MS-WindowsNT Workstation\n"                  \
+    "MS-WindowsNT Server\n"                       \
+    "MS-WindowsNT Server Enterprise Edition\n"    \
+    "MS-WindowsNT Server Domain Controller\n"     \
+    "MS-Windows2000 Professional\n"               \
+    "MS-Windows2000 Server\n"                     \
+    "MS-Windows2000 Datacenter Server \n"         \
+    "MS-Windows2000 Advanced Server\n"            \
+    "MS-Windows2000 Server Domain Controller\n"   \
+    "MS-WindowsXP\n"                              \
+    "MS-WindowsXP Embedded Edition\n"             \
+    "MS-WindowsXP Home Edition\n"                 \
+    "MS-WindowsXP Professional Edition\n"         \
+    "MS-Windows Vista\n"                          \
+    "MS-Windows .Net Server\n"                    \
+    "MS-Windows .Net Server Domain Controller\n"  \
+    "MS-Windows Server 2003 Workstation\n"        \
+    "MS-Windows Server 2003\n"                    \
+    "MS-Windows Server 2003 R2\n"                 \
+    "MS-Windows Server 2003 Web Edition\n"        \
+    "MS-Windows Server 2003 Datacenter Edition\n" \
+    "MS-Windows Server 2003 Enterprise Edition\n" \
+    "MS-Windows Server 2003 Domain Controller\n"  \
+    "MS-Windows Server 2008\n"                    \
+    "unknown MS-WindowsNT Family\n"               \
+    "MS-WindowsCE"
+
+const char kAllOsNames[] = BRELMOX_ALL_OS_NAMES;
+const size_t kAllOsNamesLength = sizeof(BRELMOX_ALL_OS_NAMES) - 1;
+
+namespace {
+
+// A heap copy of a text that may be absent; `copied` turns false only when an
+// existing text could not be copied.
+HeapPtr<char> CopyText(const char* text, bool& copied) {
+    if (text == nullptr) {
+        return nullptr;
+    }
+    size_t size = strlen(text) + 1;
+    HeapPtr<char> copy(static_cast<char*>(malloc(size)));
+    if (copy) {
+        memcpy(copy.get(), text, size);
+    } else {
+        copied = false;
+    }
+    return copy;
+}
+
+}  // namespace
+}  // namespace brelmox
+
+using namespace brelmox;
+
+CBrelmoxLib::CBrelmoxLib()
+    : m_pOSName(nullptr), m_pOSNameAllPattern(nullptr), m_pOSEtcInfo(nullptr), m_OSVersionInfo() {
+    CPellwick pellwick;
+    // A failed copy leaves the list absent; the rest of the object still works.
+    pellwick.SmemStrCpy(reinterpret_cast<unsigned char**>(&m_pOSNameAllPattern),
+                        reinterpret_cast<unsigned char*>(const_cast<char*>(kAllOsNames)));
+
+    QueryVersion(m_OSVersionInfo);
+    if (m_OSVersionInfo.dwOSVersionInfoSize != 0) {
+        EditionMetrics editions = QueryEditionMetrics();
+        InlineText<kOsTextRoom> os_text;
+        if (BuildOsText(m_OSVersionInfo, editions, IsWow64() != 0, os_text)) {
+            m_pOSName = os_text.CopyToHeap();
+        }
+    }
+
+    InlineText<kMachineFactsRoom> facts;
+    BuildMachineFacts(QueryMachineMetrics(), facts);
+    m_pOSEtcInfo = facts.CopyToHeap();
+}
+
+CBrelmoxLib::~CBrelmoxLib() {
+    free(m_pOSName);
+    free(m_pOSNameAllPattern);
+    free(m_pOSEtcInfo);
+}
+
+CBrelmoxLib& CBrelmoxLib::operator=(const CBrelmoxLib& other) {
+    if (this == &other) {
+        return *this;
+    }
+    // Copy everything first, so that a failed copy leaves this object as it was.
+    bool copied = true;
+    HeapPtr<char> os_name = CopyText(other.m_pOSName, copied);
+    HeapPtr<char> all_names = CopyText(other.m_pOSNameAllPattern, copied);
+    HeapPtr<char> etc_info = CopyText(other.m_pOSEtcInfo, copied);
+    if (!copied) {
+        return *this;
+    }
+    free(m_pOSName);
+    free(m_pOSNameAllPattern);
+    free(m_pOSEtcInfo);
+    m_pOSName = os_name.release();
+    m_pOSNameAllPattern = all_names.release();
+    m_pOSEtcInfo = etc_info.release();
+    m_OSVersionInfo = other.m_OSVersionInfo;
+    return *this;
+}
+
+void CBrelmoxLib::AddDebugStringDWORD(char* text, char* label, unsigned long value) {
+    UnboundedText target(text);
+    AppendDebugNumber(target, label, value);
+}
+
+void CBrelmoxLib::AddDebugStringStr(char* text, char* label, char* value) {
+    UnboundedText target(text);
+    AppendDebugString(target, label, value);
+}

@@ -1,0 +1,168 @@
+// The machine beyond its version numbers: WOW64, product suites and the facts
+// that the system metrics tell.
+#include "CBrelmoxLib.h"
+#include "report_texts.h"
+
+namespace brelmox {
+namespace {
+
+struct SuiteName {
+    unsigned long bit;
+    const char* text;
+};
+
+// Tested in this order, which is not the order of the bit values.
+const SuiteName kSuiteNames[] = {
+    {VER_SUITE_ENTERPRISE, "Enterprise Edition,"},
+    {VER_SUITE_BACKOFFICE, "BackOffice Componemt Installed,"},
+    {VER_SUITE_BLADE, "Web Edition,"},
+    {VER_SUITE_COMPUTE_SERVER, "Cluster Edition,"},
+    {VER_SUITE_DATACENTER, "Data Center Edition,"},
+    {VER_SUITE_EMBEDDEDNT, "Embedded Edition,"},
+    {VER_SUITE_PERSONAL, "Home Edition(Home Basic/Premium),"},
+    {VER_SUITE_SINGLEUSERTS, "SingleUserTS Edition,"},
+    {VER_SUITE_SMALLBUSINESS, "SMS once Installed,"},
+    {VER_SUITE_SMALLBUSINESS_RESTRICTED, "SMS Installed with the restrictive client license,"},
+    {VER_SUITE_STORAGE_SERVER, "Storage Server Edition,"},
+    {VER_SUITE_TERMINAL, "Terminal Services is installed,"},
+    {VER_SUITE_WH_SERVER, "Home Server Installed,"},
+};
+
+template <typename Text>
+void AppendSuites(Text& text, unsigned long suite_mask) {
+    bool labelled = false;
+    for (const SuiteName& suite : kSuiteNames) {
+        if ((suite_mask & suite.bit) == 0) {
+            continue;
+        }
+        if (!labelled) {
+            text.Append("\r\nwSuiteMask=");
+            labelled = true;
+        }
+        text.Append(suite.text);
+    }
+}
+
+enum class MetricTest { kNonZero, kExactlyOne, kLowestBit };
+
+struct FactLine {
+    int MachineMetrics::*value;
+    MetricTest test;
+    const char* when_true;
+    const char* when_false;  // null: no line
+};
+
+// The lines between the boot mode and the screen figures, in report order.
+const FactLine kFactLines[] = {
+    {&MachineMetrics::dbcs_enabled, MetricTest::kNonZero, "Support DBMS\r\n", nullptr},
+    {&MachineMetrics::mideast_enabled, MetricTest::kExactlyOne, "Support MiddleEast\r\n", nullptr},
+    {&MachineMetrics::debug, MetricTest::kNonZero, "user.exe Debug Version\r\n",
+     "user.exe no Debug Version\r\n"},
+    {&MachineMetrics::mouse_present, MetricTest::kNonZero, "Connectting Mouse\r\n",
+     "Not Connectting Mouse\r\n"},
+    {&MachineMetrics::mouse_wheel_present, MetricTest::kNonZero, "Connectting Mouse Wheel\r\n",
+     "Not Connectting Mouse Wheel\r\n"},
+    {&MachineMetrics::network, MetricTest::kLowestBit, "Connectting Network\r\n",
+     "Not Connectting Network\r\n"},
+    {&MachineMetrics::pen_windows, MetricTest::kNonZero,
+     "Installed Windows for Pen computiong extentions\r\n", nullptr},
+    {&MachineMetrics::slow_machine, MetricTest::kExactlyOne, "This is Slow Machine\r\n", nullptr},
+    {&MachineMetrics::swap_button, MetricTest::kNonZero, "Swap Mouse Left/Right Button\r\n",
+     nullptr},
+};
+
+bool Holds(MetricTest test, int value) {
+    switch (test) {
+        case MetricTest::kNonZero:
+            return value != 0;
+        case MetricTest::kExactlyOne:
+            return value == 1;
+        case MetricTest::kLowestBit:
+            return (value & 1) != 0;
+    }
+    return false;
+}
+
+const char* BootModeLine(int clean_boot) {
+    switch (clean_boot) {
+        case 0:
+            return "Normal Boot\r\n";
+        case 1:
+            return "Safe Boot\r\n";
+        case 2:
+            return "Network Safe Boot\r\n";
+        default:
+            return "Unknown Boot\r\n";
+    }
+}
+
+}  // namespace
+
+void AppendSuiteDescription(GrowingText& text, unsigned long suite_mask) {
+    AppendSuites(text, suite_mask);
+}
+
+void AppendSuiteDescription(UnboundedText& text, unsigned long suite_mask) {
+    AppendSuites(text, suite_mask);
+}
+
+void BuildMachineFacts(const MachineMetrics& metrics, GrowingText& facts) {
+    facts.Append(BootModeLine(metrics.clean_boot));
+    for (const FactLine& line : kFactLines) {
+        const char* text = Holds(line.test, metrics.*line.value) ? line.when_true : line.when_false;
+        if (text != nullptr) {
+            facts.Append(text);
+        }
+    }
+    AppendDebugNumber(facts, "ScreenX=", static_cast<unsigned long>(metrics.screen_width));
+    AppendDebugNumber(facts, "ScreenY=", static_cast<unsigned long>(metrics.screen_height));
+    facts.Append("\r\n");
+    AppendDebugNumber(facts,
+                      "MouseButtonCount=", static_cast<unsigned long>(metrics.mouse_buttons));
+    facts.Append("\r\n");
+}
+
+MachineMetrics QueryMachineMetrics() {
+    MachineMetrics metrics;
+    metrics.clean_boot = GetSystemMetrics(SM_CLEANBOOT);
+    metrics.dbcs_enabled = GetSystemMetrics(SM_DBCSENABLED);
+    metrics.mideast_enabled = GetSystemMetrics(SM_MIDEASTENABLED);
+    metrics.debug = GetSystemMetrics(SM_DEBUG);
+    metrics.mouse_present = GetSystemMetrics(SM_MOUSEPRESENT);
+    metrics.mouse_wheel_present = GetSystemMetrics(SM_MOUSEWHEELPRESENT);
+    metrics.network = GetSystemMetrics(SM_NETWORK);
+    metrics.pen_windows = GetSystemMetrics(SM_PENWINDOWS);
+    metrics.slow_machine = GetSystemMetrics(SM_SLOWMACHINE);
+    metrics.swap_button = GetSystemMetrics(SM_SWAPBUTTON);
+    metrics.screen_width = GetSystemMetrics(SM_CXSCREEN);
+    metrics.screen_height = GetSystemMetrics(SM_CYSCREEN);
+    metrics.mouse_buttons = GetSystemMetrics(SM_CMOUSEBUTTONS);
+    return metrics;
+}
+
+}  // namespace brelmox
+
+using namespace brelmox;
+
+int CBrelmoxLib::IsWow64() {
+    typedef BOOL(WINAPI * IsWow64ProcessFunction)(HANDLE, PBOOL);
+    BOOL wow64 = FALSE;
+    // Looked up at run time: systems before XP SP2 lack the export. The address
+    // stays local, so concurrent constructions share no state.
+    HMODULE kernel32 = GetModuleHandleA("kernel32");
+    if (kernel32 == nullptr) {
+        return 0;
+    }
+    auto is_wow64_process = reinterpret_cast<IsWow64ProcessFunction>(
+        reinterpret_cast<void*>(GetProcAddress(kernel32, "IsWow64Process")));
+    if (is_wow64_process != nullptr) {
+        is_wow64_process(GetCurrentProcess(), &wow64);
+    }
+    return wow64;
+}
+
+void CBrelmoxLib::GetSuiteMaskStr(char* text, unsigned long suite_mask, unsigned long,
+                                  unsigned long) {
+    UnboundedText target(text);
+    AppendSuiteDescription(target, suite_mask);
+}

@@ -1,0 +1,541 @@
+// The simulated Win32 API of host builds; see stand_in.h.
+#include "stand_in.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include <algorithm>
+#include <set>
+
+namespace stand_in {
+namespace {
+
+struct CallFault {
+    int occurrence = -1;  // -1: none armed, kEveryCall: every call, n: the n-th call from arming
+    int seen = 0;
+};
+
+Machine TypicalMachine();
+
+struct State {
+    Machine machine = TypicalMachine();
+    CallFault call_faults[static_cast<int>(Api::kCount)];
+    int calls[static_cast<int>(Api::kCount)] = {};
+    int total_calls = 0;
+    int any_call_fault = 0;  // fail the n-th call of any kind; 0: disarmed
+    int any_call_seen = 0;
+    long allocations = 0;
+    long allocation_fault = 0;  // fail the n-th allocation; 0: disarmed
+    long allocations_since_arming = 0;
+    bool fault_triggered = false;
+    std::set<HANDLE> open_tokens;
+    int next_handle = 0x100;
+    DWORD last_error = 0;
+};
+
+State& state() {
+    static State* instance = new State();  // never destroyed: allocations may run at exit
+    return *instance;
+}
+
+// Counts the call and tells whether an armed fault makes it fail.
+bool Fails(Api api) {
+    State& s = state();
+    int index = static_cast<int>(api);
+    s.calls[index]++;
+    s.total_calls++;
+    bool fail = false;
+    if (s.any_call_fault > 0 && ++s.any_call_seen == s.any_call_fault) {
+        fail = true;
+    }
+    CallFault& fault = s.call_faults[index];
+    if (fault.occurrence == kEveryCall) {
+        fail = true;
+    } else if (fault.occurrence > 0 && ++fault.seen == fault.occurrence) {
+        fail = true;
+    }
+    if (fail) {
+        s.fault_triggered = true;
+        s.last_error = ERROR_CALL_NOT_IMPLEMENTED;
+    }
+    return fail;
+}
+
+Machine TypicalMachine() {
+    Machine m;
+    memset(&m.version, 0, sizeof m.version);
+    m.version.dwOSVersionInfoSize = sizeof(OSVERSIONINFOEXA);
+    m.version.dwMajorVersion = 5;
+    m.version.dwMinorVersion = 1;
+    m.version.dwBuildNumber = 2600;
+    m.version.dwPlatformId = VER_PLATFORM_WIN32_NT;
+    strcpy(m.version.szCSDVersion, "Service Pack 2");
+    m.version.wServicePackMajor = 2;
+    m.version.wSuiteMask = VER_SUITE_SINGLEUSERTS;
+    m.version.wProductType = VER_NT_WORKSTATION;
+    m.metrics = {{SM_MOUSEPRESENT, 1}, {SM_MOUSEWHEELPRESENT, 1}, {SM_NETWORK, 3},
+                 {SM_CXSCREEN, 1024},  {SM_CYSCREEN, 768},        {SM_CMOUSEBUTTONS, 3}};
+    m.computer_name_a = "WORKSTATION7";
+    m.computer_name_w = u"WORKSTATION7";
+    m.user_name_a = "alice";
+    m.user_name_w = u"alice";
+    m.token_sid = Sid{{0, 0, 0, 0, 0, 5}, {21, 100, 200, 300, 1004}};
+    m.account_a = "alice";
+    m.account_w = u"alice";
+    m.domain_a = "WORKSTATION7";
+    m.domain_w = u"WORKSTATION7";
+    return m;
+}
+
+HMODULE const kKernel32 = reinterpret_cast<HMODULE>(0x7b800000);
+HANDLE const kCurrentProcess = reinterpret_cast<HANDLE>(-1);
+
+BOOL WINAPI StandInIsWow64Process(HANDLE process, PBOOL wow64) {
+    if (Fails(Api::kIsWow64Process) || process != kCurrentProcess || wow64 == nullptr) {
+        return FALSE;
+    }
+    *wow64 = state().machine.is_wow64;
+    return TRUE;
+}
+
+size_t SidBytes(const Sid& sid) {
+    return 8 + 4 * sid.sub_authorities.size();
+}
+
+// The version resource block handed out by GetFileVersionInfoW.
+struct VersionBlock {
+    DWORD magic;
+    VS_FIXEDFILEINFO fixed;
+};
+constexpr DWORD kVersionBlockMagic = 0x56455253;
+
+template <typename Char>
+BOOL AnswerName(const std::basic_string<Char>& name, Char* buffer, LPDWORD size,
+                bool count_terminator_on_success) {
+    DWORD needed = static_cast<DWORD>(name.size() + 1);
+    if (buffer == nullptr || *size < needed) {
+        *size = needed;
+        state().last_error = ERROR_INSUFFICIENT_BUFFER;
+        return FALSE;
+    }
+    memcpy(buffer, name.c_str(), needed * sizeof(Char));
+    *size = count_terminator_on_success ? needed : needed - 1;
+    return TRUE;
+}
+
+template <typename Char>
+BOOL AnswerAccount(const std::basic_string<Char>& account, const std::basic_string<Char>& domain,
+                   Char* name, LPDWORD name_size, Char* domain_name, LPDWORD domain_size,
+                   PSID_NAME_USE use) {
+    DWORD name_needed = static_cast<DWORD>(account.size() + 1);
+    DWORD domain_needed = static_cast<DWORD>(domain.size() + 1);
+    if (name == nullptr || domain_name == nullptr || *name_size < name_needed ||
+        *domain_size < domain_needed) {
+        *name_size = name_needed;
+        *domain_size = domain_needed;
+        state().last_error = ERROR_INSUFFICIENT_BUFFER;
+        return FALSE;
+    }
+    memcpy(name, account.c_str(), name_needed * sizeof(Char));
+    memcpy(domain_name, domain.c_str(), domain_needed * sizeof(Char));
+    *name_size = name_needed - 1;
+    *domain_size = domain_needed - 1;
+    if (use != nullptr) {
+        *use = SidTypeUser;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+const char* ApiName(Api api) {
+    static const char* const kNames[] = {
+        "GetVersionExA",       "GetSystemMetrics",
+        "GetModuleHandleA",    "GetProcAddress",
+        "IsWow64Process",      "GetComputerNameA",
+        "GetComputerNameW",    "GetUserNameA",
+        "GetUserNameW",        "OpenProcessToken",
+        "GetTokenInformation", "LookupAccountSidA",
+        "LookupAccountSidW",   "GetFileVersionInfoSizeW",
+        "GetFileVersionInfoW", "VerQueryValueW",
+        "MultiByteToWideChar", "SysAllocStringLen",
+    };
+    static_assert(sizeof kNames / sizeof kNames[0] == static_cast<size_t>(Api::kCount),
+                  "one name per call");
+    return kNames[static_cast<int>(api)];
+}
+
+void Reset() {
+    State& s = state();
+    s.machine = TypicalMachine();
+    ClearFaults();
+    std::fill(std::begin(s.calls), std::end(s.calls), 0);
+    s.total_calls = 0;
+    s.allocations = 0;
+    s.open_tokens.clear();
+}
+
+Machine& machine() {
+    return state().machine;
+}
+
+void FailCall(Api api, int occurrence) {
+    CallFault& fault = state().call_faults[static_cast<int>(api)];
+    fault.occurrence = occurrence;
+    fault.seen = 0;
+    state().fault_triggered = false;
+}
+
+void FailNthCall(int occurrence) {
+    state().any_call_fault = occurrence;
+    state().any_call_seen = 0;
+    state().fault_triggered = false;
+}
+
+void FailAllocation(int occurrence) {
+    state().allocation_fault = occurrence;
+    state().allocations_since_arming = 0;
+    state().fault_triggered = false;
+}
+
+void ClearFaults() {
+    State& s = state();
+    for (CallFault& fault : s.call_faults) {
+        fault = CallFault();
+    }
+    s.any_call_fault = 0;
+    s.any_call_seen = 0;
+    s.allocation_fault = 0;
+    s.allocations_since_arming = 0;
+    s.fault_triggered = false;
+}
+
+int Calls(Api api) {
+    return state().calls[static_cast<int>(api)];
+}
+int TotalCalls() {
+    return state().total_calls;
+}
+long Allocations() {
+    return state().allocations;
+}
+int OpenTokenHandles() {
+    return static_cast<int>(state().open_tokens.size());
+}
+bool FaultTriggered() {
+    return state().fault_triggered;
+}
+
+// Called by the allocation hooks: counts the allocation and tells whether it fails.
+bool AllocationFails() {
+    State& s = state();
+    s.allocations++;
+    if (s.allocation_fault > 0 && ++s.allocations_since_arming == s.allocation_fault) {
+        s.fault_triggered = true;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace stand_in
+
+using stand_in::Api;
+using stand_in::Fails;
+using stand_in::state;
+
+// ---- Allocation hooks (linked in place of malloc, calloc, realloc) ---------------------------
+
+extern "C" {
+void* __real_malloc(size_t size);
+void* __real_calloc(size_t count, size_t size);
+void* __real_realloc(void* block, size_t size);
+
+void* __wrap_malloc(size_t size) {
+    return stand_in::AllocationFails() ? nullptr : __real_malloc(size);
+}
+
+void* __wrap_calloc(size_t count, size_t size) {
+    return stand_in::AllocationFails() ? nullptr : __real_calloc(count, size);
+}
+
+void* __wrap_realloc(void* block, size_t size) {
+    return stand_in::AllocationFails() ? nullptr : __real_realloc(block, size);
+}
+}
+
+// ---- Kernel ---------------------------------------------------------------------------------
+
+DWORD WINAPI GetLastError(void) {
+    return state().last_error;
+}
+void WINAPI SetLastError(DWORD code) {
+    state().last_error = code;
+}
+
+BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) {
+    if (Fails(Api::kGetVersionExA) || info == nullptr) {
+        return FALSE;
+    }
+    const stand_in::Machine& m = state().machine;
+    DWORD size = info->dwOSVersionInfoSize;
+    if (size == sizeof(OSVERSIONINFOEXA) && m.extended_query_supported) {
+        memcpy(info, &m.version, sizeof(OSVERSIONINFOEXA));
+    } else if (size == sizeof(OSVERSIONINFOA)) {
+        memcpy(info, &m.version, sizeof(OSVERSIONINFOA));
+    } else {
+        state().last_error = ERROR_INSUFFICIENT_BUFFER;
+        return FALSE;
+    }
+    info->dwOSVersionInfoSize = size;
+    return TRUE;
+}
+
+int WINAPI GetSystemMetrics(int index) {
+    if (Fails(Api::kGetSystemMetrics)) {
+        return 0;
+    }
+    const auto& metrics = state().machine.metrics;
+    auto found = metrics.find(index);
+    return found == metrics.end() ? 0 : found->second;
+}
+
+HMODULE WINAPI GetModuleHandleA(LPCSTR name) {
+    if (Fails(Api::kGetModuleHandleA) || name == nullptr) {
+        return nullptr;
+    }
+    return strcasecmp(name, "kernel32") == 0 || strcasecmp(name, "kernel32.dll") == 0
+               ? stand_in::kKernel32
+               : nullptr;
+}
+
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
+    if (Fails(Api::kGetProcAddress) || module != stand_in::kKernel32 || name == nullptr) {
+        return nullptr;
+    }
+    if (strcmp(name, "IsWow64Process") == 0 && state().machine.kernel32_exports_is_wow64) {
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&stand_in::StandInIsWow64Process));
+    }
+    return nullptr;
+}
+
+HANDLE WINAPI GetCurrentProcess(void) {
+    return stand_in::kCurrentProcess;
+}
+
+BOOL WINAPI CloseHandle(HANDLE handle) {
+    return state().open_tokens.erase(handle) == 1 ? TRUE : FALSE;
+}
+
+BOOL WINAPI GetComputerNameA(LPSTR buffer, LPDWORD size) {
+    if (Fails(Api::kGetComputerNameA) || size == nullptr) {
+        return FALSE;
+    }
+    return stand_in::AnswerName(state().machine.computer_name_a, buffer, size, false);
+}
+
+BOOL WINAPI GetComputerNameW(LPWSTR buffer, LPDWORD size) {
+    if (Fails(Api::kGetComputerNameW) || size == nullptr) {
+        return FALSE;
+    }
+    return stand_in::AnswerName(state().machine.computer_name_w, buffer, size, false);
+}
+
+// ---- Security -------------------------------------------------------------------------------
+
+BOOL WINAPI GetUserNameA(LPSTR buffer, LPDWORD size) {
+    if (Fails(Api::kGetUserNameA) || size == nullptr) {
+        return FALSE;
+    }
+    return stand_in::AnswerName(state().machine.user_name_a, buffer, size, true);
+}
+
+BOOL WINAPI GetUserNameW(LPWSTR buffer, LPDWORD size) {
+    if (Fails(Api::kGetUserNameW) || size == nullptr) {
+        return FALSE;
+    }
+    return stand_in::AnswerName(state().machine.user_name_w, buffer, size, true);
+}
+
+BOOL WINAPI OpenProcessToken(HANDLE process, DWORD access, PHANDLE token) {
+    if (Fails(Api::kOpenProcessToken) || process != stand_in::kCurrentProcess ||
+        (access & TOKEN_QUERY) == 0 || token == nullptr) {
+        return FALSE;
+    }
+    HANDLE handle = reinterpret_cast<HANDLE>(static_cast<intptr_t>(state().next_handle += 4));
+    state().open_tokens.insert(handle);
+    *token = handle;
+    return TRUE;
+}
+
+BOOL WINAPI GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind, LPVOID buffer,
+                                DWORD length, PDWORD needed) {
+    if (Fails(Api::kGetTokenInformation) || state().open_tokens.count(token) == 0 ||
+        kind != TokenUser || needed == nullptr) {
+        return FALSE;
+    }
+    const stand_in::Sid& sid = state().machine.token_sid;
+    DWORD total = static_cast<DWORD>(sizeof(TOKEN_USER) + stand_in::SidBytes(sid));
+    *needed = total;
+    if (buffer == nullptr || length < total) {
+        state().last_error = ERROR_INSUFFICIENT_BUFFER;
+        return FALSE;
+    }
+    auto* user = static_cast<TOKEN_USER*>(buffer);
+    auto* raw = reinterpret_cast<BYTE*>(user + 1);
+    raw[0] = 1;
+    raw[1] = static_cast<BYTE>(sid.sub_authorities.size());
+    memcpy(raw + 2, sid.authority, 6);
+    if (!sid.sub_authorities.empty()) {
+        memcpy(raw + 8, sid.sub_authorities.data(), 4 * sid.sub_authorities.size());
+    }
+    user->User.Sid = raw;
+    user->User.Attributes = 0;
+    return TRUE;
+}
+
+PSID_IDENTIFIER_AUTHORITY WINAPI GetSidIdentifierAuthority(PSID sid) {
+    return reinterpret_cast<PSID_IDENTIFIER_AUTHORITY>(static_cast<BYTE*>(sid) + 2);
+}
+
+PUCHAR WINAPI GetSidSubAuthorityCount(PSID sid) {
+    return static_cast<BYTE*>(sid) + 1;
+}
+
+PDWORD WINAPI GetSidSubAuthority(PSID sid, DWORD index) {
+    return reinterpret_cast<PDWORD>(static_cast<BYTE*>(sid) + 8 + 4 * index);
+}
+
+BOOL WINAPI LookupAccountSidA(LPCSTR, PSID, LPSTR name, LPDWORD name_size, LPSTR domain,
+                              LPDWORD domain_size, PSID_NAME_USE use) {
+    if (Fails(Api::kLookupAccountSidA) || name_size == nullptr || domain_size == nullptr) {
+        return FALSE;
+    }
+    const stand_in::Machine& m = state().machine;
+    return stand_in::AnswerAccount(m.account_a, m.domain_a, name, name_size, domain, domain_size,
+                                   use);
+}
+
+BOOL WINAPI LookupAccountSidW(LPCWSTR, PSID, LPWSTR name, LPDWORD name_size, LPWSTR domain,
+                              LPDWORD domain_size, PSID_NAME_USE use) {
+    if (Fails(Api::kLookupAccountSidW) || name_size == nullptr || domain_size == nullptr) {
+        return FALSE;
+    }
+    const stand_in::Machine& m = state().machine;
+    return stand_in::AnswerAccount(m.account_w, m.domain_w, name, name_size, domain, domain_size,
+                                   use);
+}
+
+// ---- File version information ---------------------------------------------------------------
+
+DWORD WINAPI GetFileVersionInfoSizeW(LPCWSTR file, LPDWORD handle) {
+    if (handle != nullptr) {
+        *handle = 0;
+    }
+    if (Fails(Api::kGetFileVersionInfoSizeW) || file == nullptr ||
+        state().machine.file_versions.count(file) == 0) {
+        state().last_error = ERROR_RESOURCE_TYPE_NOT_FOUND;
+        return 0;
+    }
+    return sizeof(stand_in::VersionBlock);
+}
+
+BOOL WINAPI GetFileVersionInfoW(LPCWSTR file, DWORD, DWORD length, LPVOID data) {
+    if (Fails(Api::kGetFileVersionInfoW) || file == nullptr || data == nullptr) {
+        return FALSE;
+    }
+    auto found = state().machine.file_versions.find(file);
+    if (found == state().machine.file_versions.end() || length < sizeof(stand_in::VersionBlock)) {
+        return FALSE;
+    }
+    stand_in::VersionBlock block = {};
+    block.magic = stand_in::kVersionBlockMagic;
+    block.fixed.dwSignature = VS_FFI_SIGNATURE;
+    const WORD* parts = found->second.parts;
+    block.fixed.dwFileVersionMS = static_cast<DWORD>(parts[0]) << 16 | parts[1];
+    block.fixed.dwFileVersionLS = static_cast<DWORD>(parts[2]) << 16 | parts[3];
+    block.fixed.dwProductVersionMS = block.fixed.dwFileVersionMS;
+    block.fixed.dwProductVersionLS = block.fixed.dwFileVersionLS;
+    memcpy(data, &block, sizeof block);
+    return TRUE;
+}
+
+BOOL WINAPI VerQueryValueW(LPCVOID block, LPCWSTR sub_block, LPVOID* value, UINT* length) {
+    if (Fails(Api::kVerQueryValueW) || block == nullptr || sub_block == nullptr ||
+        value == nullptr || length == nullptr) {
+        return FALSE;
+    }
+    const auto* version = static_cast<const stand_in::VersionBlock*>(block);
+    if (version->magic != stand_in::kVersionBlockMagic || std::u16string(sub_block) != u"\\") {
+        return FALSE;
+    }
+    *value = const_cast<VS_FIXEDFILEINFO*>(&version->fixed);
+    *length = sizeof(VS_FIXEDFILEINFO);
+    return TRUE;
+}
+
+// ---- Code pages: the stand-in's ANSI code page is ISO 8859-1 ---------------------------------
+
+int WINAPI MultiByteToWideChar(UINT, DWORD, LPCSTR text, int bytes, LPWSTR wide, int capacity) {
+    if (Fails(Api::kMultiByteToWideChar) || text == nullptr || bytes == 0) {
+        return 0;
+    }
+    int count = bytes < 0 ? static_cast<int>(strlen(text)) + 1 : bytes;
+    if (capacity == 0) {
+        return count;
+    }
+    if (wide == nullptr || capacity < count) {
+        state().last_error = ERROR_INSUFFICIENT_BUFFER;
+        return 0;
+    }
+    for (int i = 0; i < count; ++i) {
+        wide[i] = static_cast<WCHAR>(static_cast<unsigned char>(text[i]));
+    }
+    return count;
+}
+
+// ---- OLE Automation strings, laid out as on Windows: byte length, text, terminator -----------
+
+BSTR WINAPI SysAllocStringLen(const OLECHAR* text, UINT length) {
+    if (Fails(Api::kSysAllocStringLen)) {
+        return nullptr;
+    }
+    auto* block = static_cast<DWORD*>(malloc(sizeof(DWORD) + (length + 1) * sizeof(OLECHAR)));
+    if (block == nullptr) {
+        return nullptr;
+    }
+    block[0] = length * sizeof(OLECHAR);
+    auto* string = reinterpret_cast<OLECHAR*>(block + 1);
+    if (text != nullptr) {
+        memcpy(string, text, length * sizeof(OLECHAR));
+    } else {
+        memset(string, 0, length * sizeof(OLECHAR));
+    }
+    string[length] = 0;
+    return string;
+}
+
+void WINAPI SysFreeString(BSTR string) {
+    if (string != nullptr) {
+        free(reinterpret_cast<DWORD*>(string) - 1);
+    }
+}
+
+UINT WINAPI SysStringLen(BSTR string) {
+    return string == nullptr ? 0 : reinterpret_cast<DWORD*>(string)[-1] / sizeof(OLECHAR);
+}
+
+void WINAPI VariantInit(VARIANTARG* variant) {
+    memset(variant, 0, sizeof *variant);
+    variant->vt = VT_EMPTY;
+}
+
+HRESULT WINAPI VariantClear(VARIANTARG* variant) {
+    if (variant == nullptr) {
+        return E_INVALIDARG;
+    }
+    if (variant->vt == VT_BSTR) {
+        SysFreeString(variant->bstrVal);
+    }
+    variant->vt = VT_EMPTY;
+    return S_OK;
+}

@@ -1,0 +1,94 @@
+// Test control of the Win32 stand-in used by host builds.
+//
+// The stand-in answers every Win32 call from one simulated machine, which tests
+// shape before they act, and can make any call or any heap allocation fail on
+// demand. Allocations are counted and failed through the linker's --wrap of
+// malloc, calloc and realloc, which every target linking the stand-in gets.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace stand_in {
+
+enum class Api {
+    kGetVersionExA,
+    kGetSystemMetrics,
+    kGetModuleHandleA,
+    kGetProcAddress,
+    kIsWow64Process,
+    kGetComputerNameA,
+    kGetComputerNameW,
+    kGetUserNameA,
+    kGetUserNameW,
+    kOpenProcessToken,
+    kGetTokenInformation,
+    kLookupAccountSidA,
+    kLookupAccountSidW,
+    kGetFileVersionInfoSizeW,
+    kGetFileVersionInfoW,
+    kVerQueryValueW,
+    kMultiByteToWideChar,
+    kSysAllocStringLen,
+    kCount
+};
+
+const char* ApiName(Api api);
+
+struct Sid {
+    BYTE authority[6];
+    std::vector<DWORD> sub_authorities;
+};
+
+struct FileVersion {
+    WORD parts[4];
+};
+
+// What the simulated machine answers.
+struct Machine {
+    // The record the extended query fills; the basic query copies its first 148 bytes.
+    OSVERSIONINFOEXA version;
+    bool extended_query_supported = true;
+    std::map<int, int> metrics;  // GetSystemMetrics; an absent index answers 0
+    bool kernel32_exports_is_wow64 = true;
+    BOOL is_wow64 = FALSE;
+
+    std::string computer_name_a;
+    std::u16string computer_name_w;
+    std::string user_name_a;
+    std::u16string user_name_w;
+    Sid token_sid;
+    std::string account_a, domain_a;
+    std::u16string account_w, domain_w;
+
+    std::map<std::u16string, FileVersion> file_versions;
+};
+
+constexpr int kEveryCall = 0;
+
+// Puts back a typical 32-bit XP Professional SP2 machine, clears faults and counters.
+void Reset();
+Machine& machine();
+
+// Makes the given occurrence of a call fail (1 = the next call from now on),
+// or every call with kEveryCall.
+void FailCall(Api api, int occurrence = kEveryCall);
+// Makes the n-th platform call from now on fail, whichever it is (1 = the next).
+void FailNthCall(int occurrence);
+// Makes the n-th heap allocation from now on fail (1 = the next); 0 disarms.
+void FailAllocation(int occurrence);
+void ClearFaults();
+
+// Counters since the last Reset().
+int Calls(Api api);
+int TotalCalls();
+long Allocations();
+// Token handles opened and not closed yet.
+int OpenTokenHandles();
+// Whether an armed fault was triggered since it was armed.
+bool FaultTriggered();
+
+}  // namespace stand_in

@@ -1,0 +1,47 @@
+// Test helpers for the strings the library hands to its callers.
+#pragma once
+
+#include <stdlib.h>
+
+#include <string>
+
+// A string a getter stores through its out-parameter; freed with free() as the
+// library's callers do.
+template <typename Unit>
+class OwnedString {
+public:
+    OwnedString() = default;
+    ~OwnedString() { free(text_); }
+    OwnedString(const OwnedString&) = delete;
+    OwnedString& operator=(const OwnedString&) = delete;
+
+    Unit** put() { return &text_; }
+    Unit* get() const { return text_; }
+    bool is_null() const { return text_ == nullptr; }
+
+private:
+    Unit* text_ = nullptr;
+};
+
+using NarrowString = OwnedString<char>;
+using WideString = OwnedString<unsigned short>;
+
+inline std::u16string ToU16(const unsigned short* text) {
+    std::u16string result;
+    for (; text != nullptr && *text != 0; ++text) {
+        result.push_back(static_cast<char16_t>(*text));
+    }
+    return result;
+}
+
+inline std::u16string ToU16(const std::string& ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+}
+
+inline std::string ToAscii(const std::u16string& text) {
+    std::string result;
+    for (char16_t unit : text) {
+        result.push_back(unit < 0x80 ? static_cast<char>(unit) : '?');
+    }
+    return result;
+}
