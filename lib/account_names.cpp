@@ -42,8 +42,10 @@ bool ForEachSidPiece(PSID sid, Emit emit) {
     return true;
 }
 
-// Builds the SID text in *text, one CPellwick call per piece.
+// Builds the SID text in *text, one CPellwick call per piece. The output is the
+// method's own from here on, so whatever the caller left there is not freed.
 bool BuildSidText(CPellwick& pellwick, unsigned char** text, PSID sid, bool wide) {
+    *text = nullptr;
     bool first = true;
     return ForEachSidPiece(sid, [&](const char* piece, size_t length) {
         long result;

@@ -1,0 +1,91 @@
+// Account and machine names against what Windows reports by other means.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <sddl.h>
+
+#include <string>
+
+#include "CBrelmoxLib.h"
+#include "owned_string.h"
+
+namespace {
+
+std::u16string Environment(const wchar_t* name) {
+    wchar_t value[256];
+    DWORD length = GetEnvironmentVariableW(name, value, 256);
+    return std::u16string(reinterpret_cast<const char16_t*>(value), length < 256 ? length : 0);
+}
+
+std::u16string Narrowed(const char* ansi) {
+    wchar_t wide[256];
+    int length = MultiByteToWideChar(CP_ACP, 0, ansi, -1, wide, 256);
+    return std::u16string(reinterpret_cast<const char16_t*>(wide), length > 0 ? length - 1 : 0);
+}
+
+// The process token's SID in the system's own string form (S-1-...).
+std::u16string TokenSidString() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        return u"";
+    }
+    BYTE buffer[256];
+    DWORD size = 0;
+    std::u16string result;
+    if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size)) {
+        wchar_t* text = nullptr;
+        if (ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text)) {
+            result = reinterpret_cast<const char16_t*>(text);
+            LocalFree(text);
+        }
+    }
+    CloseHandle(token);
+    return result;
+}
+
+TEST(AccountNames, ComputerNameMatchesTheEnvironment) {
+    CBrelmoxLib lib;
+    NarrowString narrow;
+    WideString wide;
+    ASSERT_TRUE(lib.GetComputerNameA(narrow.put()));
+    ASSERT_TRUE(lib.GetComputerNameW(wide.put()));
+    std::u16string expected = Environment(L"COMPUTERNAME");
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(ToU16(wide.get()), expected);
+    EXPECT_EQ(Narrowed(narrow.get()), expected);
+}
+
+TEST(AccountNames, UserNameMatchesTheEnvironment) {
+    CBrelmoxLib lib;
+    NarrowString narrow;
+    WideString wide;
+    ASSERT_TRUE(lib.GetUserNameA(narrow.put()));
+    ASSERT_TRUE(lib.GetUserNameW(wide.put()));
+    std::u16string expected = Environment(L"USERNAME");
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(ToU16(wide.get()), expected);
+    EXPECT_EQ(Narrowed(narrow.get()), expected);
+}
+
+TEST(AccountNames, TripleNamesTheTokenAccount) {
+    std::u16string sid = TokenSidString();
+    ASSERT_EQ(sid.rfind(u"S-1-5-", 0), 0u) << ToAscii(sid);
+    CBrelmoxLib lib;
+    for (bool wide : {false, true}) {
+        SCOPED_TRACE(wide ? "wide" : "narrow");
+        std::u16string user, domain, sid_text;
+        if (wide) {
+            WideString u, d, s;
+            ASSERT_TRUE(lib.GetUserNameAndDomainNameAndSidW(u.put(), d.put(), s.put()));
+            user = ToU16(u.get()), domain = ToU16(d.get()), sid_text = ToU16(s.get());
+        } else {
+            NarrowString u, d, s;
+            ASSERT_TRUE(lib.GetUserNameAndDomainNameAndSidA(u.put(), d.put(), s.put()));
+            user = Narrowed(u.get()), domain = Narrowed(d.get()), sid_text = Narrowed(s.get());
+        }
+        EXPECT_EQ(sid_text, u"sid=" + sid);
+        EXPECT_EQ(user, Environment(L"USERNAME"));
+        EXPECT_EQ(domain, Environment(L"USERDOMAIN"));
+    }
+}
+
+}  // namespace
