@@ -17,9 +17,10 @@ foreach(arch win32 win64)
 endforeach()
 
 # brelmox_add_wine_test(<name> [ARCH win32|win64] [WINDOWS <version>]
-#                       [RESOURCE_LOCK <lock>...] [COMMAND] <program or target> [args...])
+#                       [RESOURCE_LOCK <lock>...] [ENVIRONMENT <var=value>...]
+#                       [COMMAND] <program or target> [args...])
 function(brelmox_add_wine_test name)
-    cmake_parse_arguments(ARG "" "ARCH;WINDOWS" "COMMAND;RESOURCE_LOCK" ${ARGN})
+    cmake_parse_arguments(ARG "" "ARCH;WINDOWS" "COMMAND;RESOURCE_LOCK;ENVIRONMENT" ${ARGN})
     list(APPEND ARG_COMMAND ${ARG_UNPARSED_ARGUMENTS})
     if(NOT ARG_ARCH)
         set(ARG_ARCH win32)
@@ -35,7 +36,7 @@ function(brelmox_add_wine_test name)
     add_test(NAME ${name} COMMAND ${BRELMOX_WINE_RUN} ${options} -- ${program} ${ARG_COMMAND})
     set_tests_properties(${name} PROPERTIES
         FIXTURES_REQUIRED wine_${ARG_ARCH}
-        ENVIRONMENT "BRELMOX_WINE_ROOT=${BRELMOX_WINE_ROOT};BRELMOX_WINE_DLLDIR=${CMAKE_BINARY_DIR}/bin")
+        ENVIRONMENT "BRELMOX_WINE_ROOT=${BRELMOX_WINE_ROOT};BRELMOX_WINE_DLLDIR=${CMAKE_BINARY_DIR}/bin;${ARG_ENVIRONMENT}")
     if(ARG_RESOURCE_LOCK)
         set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "${ARG_RESOURCE_LOCK}")
     endif()

@@ -158,7 +158,8 @@ const char* ApiName(Api api) {
         "GetTokenInformation", "LookupAccountSidA",
         "LookupAccountSidW",   "GetFileVersionInfoSizeW",
         "GetFileVersionInfoW", "VerQueryValueW",
-        "MultiByteToWideChar", "SysAllocStringLen",
+        "MultiByteToWideChar", "WideCharToMultiByte",
+        "SysAllocStringLen",
     };
     static_assert(sizeof kNames / sizeof kNames[0] == static_cast<size_t>(Api::kCount),
                   "one name per call");
@@ -489,6 +490,35 @@ int WINAPI MultiByteToWideChar(UINT, DWORD, LPCSTR text, int bytes, LPWSTR wide,
     }
     for (int i = 0; i < count; ++i) {
         wide[i] = static_cast<WCHAR>(static_cast<unsigned char>(text[i]));
+    }
+    return count;
+}
+
+int WINAPI WideCharToMultiByte(UINT, DWORD, LPCWSTR wide, int units, LPSTR text, int capacity,
+                               LPCSTR, BOOL* used_default) {
+    if (Fails(Api::kWideCharToMultiByte) || wide == nullptr || units == 0) {
+        return 0;
+    }
+    int count = units;
+    if (units < 0) {
+        count = 1;
+        while (wide[count - 1] != 0) {
+            ++count;
+        }
+    }
+    if (capacity == 0) {
+        return count;
+    }
+    if (text == nullptr || capacity < count) {
+        state().last_error = ERROR_INSUFFICIENT_BUFFER;
+        return 0;
+    }
+    for (int i = 0; i < count; ++i) {
+        bool representable = wide[i] <= 0xFF;
+        text[i] = representable ? static_cast<char>(wide[i]) : '?';
+        if (!representable && used_default != nullptr) {
+            *used_default = TRUE;
+        }
     }
     return count;
 }

@@ -32,6 +32,7 @@ enum class Api {
     kGetFileVersionInfoW,
     kVerQueryValueW,
     kMultiByteToWideChar,
+    kWideCharToMultiByte,
     kSysAllocStringLen,
     kCount
 };

@@ -1,19 +1,18 @@
 // Account and machine names against what Windows reports by other means.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <sddl.h>
 
 #include <string>
 
 #include "CBrelmoxLib.h"
 #include "owned_string.h"
+#include "system_facts.h"
 
 namespace {
 
 std::u16string Environment(const wchar_t* name) {
-    wchar_t value[256];
-    DWORD length = GetEnvironmentVariableW(name, value, 256);
-    return std::u16string(reinterpret_cast<const char16_t*>(value), length < 256 ? length : 0);
+    std::wstring value = system_facts::Environment(name);
+    return std::u16string(value.begin(), value.end());
 }
 
 std::u16string Narrowed(const char* ansi) {
@@ -22,24 +21,9 @@ std::u16string Narrowed(const char* ansi) {
     return std::u16string(reinterpret_cast<const char16_t*>(wide), length > 0 ? length - 1 : 0);
 }
 
-// The process token's SID in the system's own string form (S-1-...).
 std::u16string TokenSidString() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
-        return u"";
-    }
-    BYTE buffer[256];
-    DWORD size = 0;
-    std::u16string result;
-    if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size)) {
-        wchar_t* text = nullptr;
-        if (ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text)) {
-            result = reinterpret_cast<const char16_t*>(text);
-            LocalFree(text);
-        }
-    }
-    CloseHandle(token);
-    return result;
+    std::wstring sid = system_facts::TokenSidString();
+    return std::u16string(sid.begin(), sid.end());
 }
 
 TEST(AccountNames, ComputerNameMatchesTheEnvironment) {

@@ -69,40 +69,55 @@ TEST(ExportedMembers, GetSuiteMaskStrListsAllThirteenSuites) {
     EXPECT_EQ(std::string(text, 13), "\r\nwSuiteMask=");
 }
 
-TEST(VersionResource, BrelmoxLibCarriesItsFileVersion) {
-    CPellwick pellwick;
-    std::wstring path = ModulePath(BrelmoxLibModule());
-    WideString version;
-    ASSERT_GE(
-        pellwick.getFileVersionStringW(
-            reinterpret_cast<unsigned short*>(const_cast<wchar_t*>(path.c_str())), version.put()),
-        0);
-    EXPECT_EQ(ToU16(version.get()), u"1.0.0.10");
+struct VersionCase {
+    const wchar_t* file;  // next to BrelmoxLib.dll
+    const wchar_t* name;  // FileDescription, InternalName and ProductName
+    DWORD file_type;
+    DWORD file_os;
+};
 
-    DWORD ignored;
-    DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-    ASSERT_GT(size, 0u);
-    std::string block(size, '\0');
-    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, size, &block[0]));
-    struct Expected {
-        const wchar_t* key;
-        const wchar_t* value;
-    } const strings[] = {
-        {L"FileVersion", L"1, 0, 0, 10"},    {L"ProductVersion", L"1, 0, 0, 10"},
-        {L"FileDescription", L"BrelmoxLib"}, {L"InternalName", L"BrelmoxLib"},
-        {L"ProductName", L"BrelmoxLib"},     {L"OriginalFilename", L"BrelmoxLib.dll"},
+TEST(VersionResource, DeliverablesCarryTheirVersionBlocks) {
+    const VersionCase cases[] = {
+        {L"BrelmoxLib.dll", L"BrelmoxLib", VFT_DLL, VOS__WINDOWS32},
+        {L"Brelmox.exe", L"Brelmox", VFT_APP, VOS_NT_WINDOWS32},
     };
-    for (const Expected& entry : strings) {
-        std::wstring query = std::wstring(L"\\StringFileInfo\\041104b0\\") + entry.key;
-        void* value = nullptr;
+    std::wstring library = ModulePath(BrelmoxLibModule());
+    std::wstring folder = library.substr(0, library.rfind(L'\\') + 1);
+    for (const VersionCase& c : cases) {
+        std::wstring path = folder + c.file;
+        SCOPED_TRACE(std::string(path.begin(), path.end()));
+
+        CPellwick pellwick;
+        WideString version;
+        ASSERT_GE(pellwick.getFileVersionStringW(
+                      reinterpret_cast<unsigned short*>(const_cast<wchar_t*>(path.c_str())),
+                      version.put()),
+                  0);
+        EXPECT_EQ(ToU16(version.get()), u"1.0.0.10");
+
+        DWORD ignored;
+        DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+        ASSERT_GT(size, 0u);
+        std::string block(size, '\0');
+        ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, size, &block[0]));
+        const std::pair<const wchar_t*, std::wstring> strings[] = {
+            {L"FileVersion", L"1, 0, 0, 10"}, {L"ProductVersion", L"1, 0, 0, 10"},
+            {L"FileDescription", c.name},     {L"InternalName", c.name},
+            {L"ProductName", c.name},         {L"OriginalFilename", c.file},
+        };
+        for (const auto& entry : strings) {
+            std::wstring query = std::wstring(L"\\StringFileInfo\\041104b0\\") + entry.first;
+            void* value = nullptr;
+            UINT length = 0;
+            ASSERT_TRUE(VerQueryValueW(&block[0], query.c_str(), &value, &length));
+            EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(value)), entry.second);
+        }
+        VS_FIXEDFILEINFO* fixed = nullptr;
         UINT length = 0;
-        ASSERT_TRUE(VerQueryValueW(&block[0], query.c_str(), &value, &length)) << query.c_str();
-        EXPECT_STREQ(static_cast<const wchar_t*>(value), entry.value);
+        ASSERT_TRUE(VerQueryValueW(&block[0], L"\\", reinterpret_cast<void**>(&fixed), &length));
+        EXPECT_EQ(fixed->dwFileType, c.file_type);
+        EXPECT_EQ(fixed->dwFileOS, c.file_os);
     }
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(VerQueryValueW(&block[0], L"\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_DLL));
 }
 
 }  // namespace

@@ -1,0 +1,145 @@
+// The texts BrelmoxLib must give under the Windows versions Wine 8 emulates,
+// written out by hand for the version record and metrics Wine reports.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace expected {
+
+struct OsText {
+    const char* windows;
+    const char* os_name;
+};
+
+const OsText kOsTexts[] = {
+    {"win31",
+     "Microsoft Windows3.1 with Win32 ver.3.10.0 Win32s 1.3\r\n"
+     "Service Pack ver.0.0 \r\n\r\n"
+     "DebugInfo=getOSVERSIONINFOEX,PlatformId=0,\r\n"},
+    {"win95",
+     "Microsoft Windows9x ver.4.0.67109814 Service Pack 0\r\nMS-Windows95 SP0\r\n"
+     "Service Pack ver.0.0 \r\n\r\n"
+     "DebugInfo=getOSVERSIONINFOEX,PlatformId=1,dwMajorVersion=4,dwMinorVersion=0,"
+     "szCSDVersion=,\r\n"},
+    {"win98",
+     "Microsoft Windows9x ver.4.10.67766446  A \r\nMS-Windows98\r\n"
+     "Service Pack ver.0.0 \r\n\r\n"
+     "DebugInfo=getOSVERSIONINFOEX,PlatformId=1,dwMajorVersion=4,dwMinorVersion=10,"
+     "szCSDVersion= A ,\r\n"},
+    {"winme",
+     "Microsoft Windows9x ver.4.90.73010104  \r\nMS-WindowsME\r\n"
+     "Service Pack ver.0.0 \r\n\r\n"
+     "DebugInfo=getOSVERSIONINFOEX,PlatformId=1,dwMajorVersion=4,dwMinorVersion=90,"
+     "szCSDVersion= ,\r\n"},
+    {"nt351",
+     "Microsoft WindowsNT ver.3.51.1057 Service Pack 5\r\nMS-WindowsNT Workstation\r\n"
+     "Service Pack ver.5.0 \r\n\r\n"
+     "DebugInfo=getOSVERSIONINFOEX,PlatformId=2,dwMajorVersion=3,dwMinorVersion=51,"
+     "wProductType=1,wSuiteMask=0,\r\n"},
+    {"nt40",
+     "Microsoft WindowsNT ver.4.0.1381 Service Pack 6a\r\nMS-WindowsNT Workstation\r\n"
+     "Service Pack ver.6.0 \r\n\r\n"
+     "DebugInfo=getOSVERSIONINFOEX,PlatformId=2,dwMajorVersion=4,dwMinorVersion=0,"
+     "wProductType=1,wSuiteMask=0,\r\n"},
+    {"win2k",
+     "Microsoft WindowsNT ver.5.0.2195 Service Pack 4\r\nMS-Windows2000 Professional\r\n"
+     "Service Pack ver.4.0 \r\n\r\n"
+     "DebugInfo=getOSVERSIONINFOEX,PlatformId=2,dwMajorVersion=5,dwMinorVersion=0,"
+     "wProductType=1,wSuiteMask=0,\r\n"},
+    {"winxp",
+     "Microsoft WindowsNT ver.5.1.2600 Service Pack 3\r\n"
+     "MS-WindowsXP Professional Edition\r\nRunning on Native Win32\r\n"
+     "wSuiteMask=SingleUserTS Edition,\r\n"
+     "Service Pack ver.3.0 \r\nTerminal Server (Only 1Session Mode) installed\r\n\r\n"
+     "DebugInfo=getOSVERSIONINFOEX,PlatformId=2,dwMajorVersion=5,dwMinorVersion=1,"
+     "wProductType=1,wSuiteMask=256,\r\n"},
+    {"win2003",
+     "Microsoft WindowsNT ver.5.2.3790 Service Pack 2\r\n"
+     "MS-Windows Server 2003\r\nRunning on 32-bit Windows\r\n"
+     "wSuiteMask=SingleUserTS Edition,\r\n"
+     "Service Pack ver.2.0 \r\nTerminal Server (Only 1Session Mode) installed\r\n\r\n"
+     "DebugInfo=getOSVERSIONINFOEX,PlatformId=2,dwMajorVersion=5,dwMinorVersion=2,"
+     "wProductType=3,wSuiteMask=256,\r\n"},
+    {"vista",
+     "Microsoft WindowsNT ver.6.0.6002 Service Pack 2\r\n"
+     "MS-Windows Vista\r\nRunning on 32-bit Windows\r\n"
+     "wSuiteMask=SingleUserTS Edition,\r\n"
+     "Service Pack ver.2.0 \r\nTerminal Server (Only 1Session Mode) installed\r\n\r\n"
+     "DebugInfo=getOSVERSIONINFOEX,PlatformId=2,dwMajorVersion=6,dwMinorVersion=0,"
+     "wProductType=1,wSuiteMask=256,\r\n"},
+    {"win2008",
+     "Microsoft WindowsNT ver.6.0.6002 Service Pack 2\r\n"
+     "MS-Windows Server 2008\r\nRunning on 32-bit Windows\r\n"
+     "wSuiteMask=SingleUserTS Edition,\r\n"
+     "Service Pack ver.2.0 \r\nTerminal Server (Only 1Session Mode) installed\r\n\r\n"
+     "DebugInfo=getOSVERSIONINFOEX,PlatformId=2,dwMajorVersion=6,dwMinorVersion=0,"
+     "wProductType=3,wSuiteMask=256,\r\n"},
+    {"win7",
+     "Microsoft WindowsNT ver.6.1.7601 Service Pack 1\r\n"
+     "unknown MS-WindowsNT Family\r\nRunning on 32-bit Windows\r\n"
+     "wSuiteMask=SingleUserTS Edition,\r\n"
+     "Service Pack ver.1.0 \r\nTerminal Server (Only 1Session Mode) installed\r\n\r\n"
+     "DebugInfo=getOSVERSIONINFOEX,PlatformId=2,dwMajorVersion=6,dwMinorVersion=1,"
+     "wProductType=3,wSuiteMask=256,\r\n"},
+    {"win10",
+     "Microsoft WindowsNT ver.6.2.9200 Service Pack 0\r\n"
+     "unknown MS-WindowsNT Family\r\nRunning on 32-bit Windows\r\n"
+     "wSuiteMask=SingleUserTS Edition,\r\n"
+     "Service Pack ver.0.0 \r\nTerminal Server (Only 1Session Mode) installed\r\n\r\n"
+     "DebugInfo=getOSVERSIONINFOEX,PlatformId=2,dwMajorVersion=6,dwMinorVersion=2,"
+     "wProductType=1,wSuiteMask=256,\r\n"},
+    // A 32-bit process in a 64-bit prefix runs under WOW64.
+    {"winxp64-wow64",
+     "Microsoft WindowsNT ver.5.2.3790 Service Pack 2\r\n"
+     "MS-Windows Server 2003 unknown ProductType\r\nRunning on WOW64\r\n"
+     "wSuiteMask=SingleUserTS Edition,\r\n"
+     "Service Pack ver.2.0 \r\nTerminal Server (Only 1Session Mode) installed\r\n\r\n"
+     "DebugInfo=getOSVERSIONINFOEX,PlatformId=2,dwMajorVersion=5,dwMinorVersion=2,"
+     "wProductType=1,wSuiteMask=256,\r\n"},
+    {"win7-wow64",
+     "Microsoft WindowsNT ver.6.1.7601 Service Pack 1\r\n"
+     "unknown MS-WindowsNT Family\r\nRunning on WOW64\r\n"
+     "wSuiteMask=SingleUserTS Edition,\r\n"
+     "Service Pack ver.1.0 \r\nTerminal Server (Only 1Session Mode) installed\r\n\r\n"
+     "DebugInfo=getOSVERSIONINFOEX,PlatformId=2,dwMajorVersion=6,dwMinorVersion=1,"
+     "wProductType=3,wSuiteMask=256,\r\n"},
+};
+
+inline const OsText* FindOsText(const std::string& windows) {
+    for (const OsText& text : kOsTexts) {
+        if (windows == text.windows) {
+            return &text;
+        }
+    }
+    return nullptr;
+}
+
+// Wine's display-less machine: normal boot, no debug build, a wheel mouse and a
+// network; the screen and button figures are read here, independently.
+inline std::string MachineFacts() {
+    return "Normal Boot\r\nuser.exe no Debug Version\r\nConnectting Mouse\r\n"
+           "Connectting Mouse Wheel\r\nConnectting Network\r\n"
+           "ScreenX=" +
+           std::to_string(GetSystemMetrics(SM_CXSCREEN)) +
+           ",ScreenY=" + std::to_string(GetSystemMetrics(SM_CYSCREEN)) + ",\r\n" +
+           "MouseButtonCount=" + std::to_string(GetSystemMetrics(SM_CMOUSEBUTTONS)) + ",\r\n";
+}
+
+// Every OS name the library knows, one per line, as it hands them out.
+const char kAllOsNames[] =
+    "MS-Windows3.1 with Win32\nMS-Windows95 SP0\nMS-Windows95 SP1\nMS-Windows95 OSR2/OSR2.1\n"
+    "MS-Windows95 OSR2.5\nMS-Windows98\nMS-Windows98 SE\nMS-WindowsME\n"
+    "unknown MS-Windows9x Family\nMS-WindowsNT\nMS-WindowsNT Workstation\nMS-WindowsNT Server\n"
+    "MS-WindowsNT Server Enterprise Edition\nMS-WindowsNT Server Domain Controller\n"
+    "MS-Windows2000 Professional\nMS-Windows2000 Server\nMS-Windows2000 Datacenter Server \n"
+    "MS-Windows2000 Advanced Server\nMS-Windows2000 Server Domain Controller\nMS-WindowsXP\n"
+    "MS-WindowsXP Embedded Edition\nMS-WindowsXP Home Edition\nMS-WindowsXP Professional Edition\n"
+    "MS-Windows Vista\nMS-Windows .Net Server\nMS-Windows .Net Server Domain Controller\n"
+    "MS-Windows Server 2003 Workstation\nMS-Windows Server 2003\nMS-Windows Server 2003 R2\n"
+    "MS-Windows Server 2003 Web Edition\nMS-Windows Server 2003 Datacenter Edition\n"
+    "MS-Windows Server 2003 Enterprise Edition\nMS-Windows Server 2003 Domain Controller\n"
+    "MS-Windows Server 2008\nunknown MS-WindowsNT Family\nMS-WindowsCE";
+
+}  // namespace expected
