@@ -1,6 +1,7 @@
 # Compiler settings shared by every target of the project.
 
 option(BRELMOX_SANITIZE "Build host targets with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(BRELMOX_FUZZ "Build the libFuzzer programs (host build with clang)" OFF)
 
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
     add_compile_options(-Wall -Wextra -Wno-unused-parameter)

@@ -1,0 +1,177 @@
+// Every operation with its 1st, 2nd, ... allocation failing, then with its 1st,
+// 2nd, ... platform call failing, until it runs clean. Each run must end in a
+// sound state: no crash, no leak (LeakSanitizer), no token handle left open,
+// and only whole texts or none.
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include <functional>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "CBrelmoxLib.h"
+#include "owned_string.h"
+#include "stand_in.h"
+
+namespace {
+
+enum class FaultKind { kAllocation, kPlatformCall };
+
+const char* KindName(FaultKind kind) {
+    return kind == FaultKind::kAllocation ? "allocation" : "platform call";
+}
+
+// Runs `operation` with the n-th fault of `kind` armed, n = 1, 2, ... until a
+// run no longer reaches the fault; returns how many runs met a fault.
+int Sweep(FaultKind kind, const std::function<void()>& operation) {
+    int faults = 0;
+    for (int n = 1; n < 500; ++n) {
+        SCOPED_TRACE(std::string(KindName(kind)) + " " + std::to_string(n));
+        stand_in::Reset();
+        if (kind == FaultKind::kAllocation) {
+            stand_in::FailAllocation(n);
+        } else {
+            stand_in::FailNthCall(n);
+        }
+        operation();
+        bool reached = stand_in::FaultTriggered();
+        stand_in::ClearFaults();
+        EXPECT_EQ(stand_in::OpenTokenHandles(), 0);
+        if (!reached) {
+            return faults;
+        }
+        ++faults;
+    }
+    ADD_FAILURE() << "the operation never ran clean";
+    return faults;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+void ExpectSoundObject(const CBrelmoxLib& lib) {
+    if (lib.m_pOSNameAllPattern != nullptr) {
+        EXPECT_EQ(strlen(lib.m_pOSNameAllPattern), 955u);
+    }
+    if (lib.m_pOSName != nullptr) {
+        std::string os_name = lib.m_pOSName;
+        EXPECT_EQ(os_name.rfind("Microsoft Windows", 0), 0u) << os_name;
+        EXPECT_TRUE(EndsWith(os_name, ",\r\n")) << os_name;
+    }
+    if (lib.m_pOSEtcInfo != nullptr) {
+        std::string facts = lib.m_pOSEtcInfo;
+        EXPECT_NE(facts.find(" Boot\r\n"), std::string::npos) << facts;
+        EXPECT_NE(facts.find("ScreenX="), std::string::npos) << facts;
+        EXPECT_TRUE(EndsWith(facts, ",\r\n")) << facts;
+    }
+}
+
+TEST(FaultSweep, Construction) {
+    for (FaultKind kind : {FaultKind::kAllocation, FaultKind::kPlatformCall}) {
+        int faults = Sweep(kind, [] {
+            CBrelmoxLib lib;
+            ExpectSoundObject(lib);
+        });
+        EXPECT_GT(faults, 0) << KindName(kind);
+    }
+}
+
+using Getter = std::function<bool(CBrelmoxLib&, std::vector<std::u16string>&, std::vector<bool>&)>;
+
+template <typename Unit>
+std::u16string Text(const Unit* text) {
+    std::u16string result;
+    for (; text != nullptr && *text != 0; ++text) {
+        result.push_back(static_cast<char16_t>(static_cast<std::make_unsigned_t<Unit>>(*text)));
+    }
+    return result;
+}
+
+struct NamedGetter {
+    const char* name;
+    Getter call;
+};
+
+std::vector<NamedGetter> Getters() {
+    return {
+        {"GetComputerNameA",
+         [](CBrelmoxLib& lib, auto& texts, auto& nulls) {
+             NarrowString name;
+             bool result = lib.GetComputerNameA(name.put());
+             texts = {Text(name.get())};
+             nulls = {name.is_null()};
+             return result;
+         }},
+        {"GetComputerNameW",
+         [](CBrelmoxLib& lib, auto& texts, auto& nulls) {
+             WideString name;
+             bool result = lib.GetComputerNameW(name.put());
+             texts = {Text(name.get())};
+             nulls = {name.is_null()};
+             return result;
+         }},
+        {"GetUserNameA",
+         [](CBrelmoxLib& lib, auto& texts, auto& nulls) {
+             NarrowString name;
+             bool result = lib.GetUserNameA(name.put());
+             texts = {Text(name.get())};
+             nulls = {name.is_null()};
+             return result;
+         }},
+        {"GetUserNameW",
+         [](CBrelmoxLib& lib, auto& texts, auto& nulls) {
+             WideString name;
+             bool result = lib.GetUserNameW(name.put());
+             texts = {Text(name.get())};
+             nulls = {name.is_null()};
+             return result;
+         }},
+        {"GetUserNameAndDomainNameAndSidA",
+         [](CBrelmoxLib& lib, auto& texts, auto& nulls) {
+             NarrowString user, domain, sid;
+             bool result = lib.GetUserNameAndDomainNameAndSidA(user.put(), domain.put(), sid.put());
+             texts = {Text(user.get()), Text(domain.get()), Text(sid.get())};
+             nulls = {user.is_null(), domain.is_null(), sid.is_null()};
+             return result;
+         }},
+        {"GetUserNameAndDomainNameAndSidW",
+         [](CBrelmoxLib& lib, auto& texts, auto& nulls) {
+             WideString user, domain, sid;
+             bool result = lib.GetUserNameAndDomainNameAndSidW(user.put(), domain.put(), sid.put());
+             texts = {Text(user.get()), Text(domain.get()), Text(sid.get())};
+             nulls = {user.is_null(), domain.is_null(), sid.is_null()};
+             return result;
+         }},
+    };
+}
+
+// A getter either answers exactly what it answers without faults, or fails
+// and leaves every output null (the callers all start from null).
+TEST(FaultSweep, Getters) {
+    for (const NamedGetter& getter : Getters()) {
+        SCOPED_TRACE(getter.name);
+        stand_in::Reset();
+        CBrelmoxLib lib;
+        std::vector<std::u16string> clean;
+        std::vector<bool> clean_nulls;
+        ASSERT_TRUE(getter.call(lib, clean, clean_nulls));
+        for (FaultKind kind : {FaultKind::kAllocation, FaultKind::kPlatformCall}) {
+            int faults = Sweep(kind, [&] {
+                std::vector<std::u16string> texts;
+                std::vector<bool> nulls;
+                if (getter.call(lib, texts, nulls)) {
+                    EXPECT_EQ(texts, clean);
+                    EXPECT_EQ(nulls, clean_nulls);
+                } else {
+                    EXPECT_EQ(nulls, std::vector<bool>(clean.size(), true));
+                }
+            });
+            EXPECT_GT(faults, 0) << KindName(kind);
+        }
+    }
+}
+
+}  // namespace
