@@ -10,6 +10,7 @@ namespace brelmox {
 namespace {
 
 constexpr WORD kRegistryScriptResource = 101;
+constexpr LCID kTypeLibraryLocale = 0x0409;
 
 const AtlInterfaceEntry kWarpperInterfaces[] = {
     {&IID_IWarpper, 0, ATL_INTERFACE_AT_OFFSET},
@@ -134,6 +135,14 @@ HRESULT LoadTypeInfo(TypeInfoHolder& holder, LCID locale) {
     ComPtr<ITypeLib> library;
     HRESULT result = LoadRegTypeLib(*holder.library_id, holder.major_version, holder.minor_version,
                                     locale, library.put());
+    // The library is registered under its own locale. Wine finds a registration
+    // by that exact locale only, and the script engines pass 0, so a caller's
+    // other locale gets a second try with the library's.
+    if (FAILED(result) && locale != kTypeLibraryLocale &&
+        SUCCEEDED(LoadRegTypeLib(*holder.library_id, holder.major_version, holder.minor_version,
+                                 kTypeLibraryLocale, library.put()))) {
+        result = S_OK;
+    }
     if (FAILED(result)) {
         return result;
     }

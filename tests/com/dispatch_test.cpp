@@ -131,5 +131,27 @@ TEST_F(DispatchTest, InvokeReturnsTheTypeInformationsAnswerForAnUnknownDispid) {
     EXPECT_EQ(V_VT(result.get()), VT_EMPTY);
 }
 
+// The script engines pass locale 0, other clients their user's or system's;
+// the type library is registered under its own 0x0409 and serves them all.
+TEST(DispatchLocaleTest, TypeInformationLoadsForAnyCallerLocale) {
+    const LCID kLocales[] = {0, LOCALE_USER_DEFAULT, LOCALE_SYSTEM_DEFAULT, 0x0409, 0x0411};
+    for (LCID locale : kLocales) {
+        SCOPED_TRACE(locale);
+        ASSERT_FALSE(ServerIsLoaded()) << "the type information is loaded once per load";
+        ServerLibrary server;
+        ComPtr<IClassFactory> factory;
+        ASSERT_EQ(server.GetClassObject(CLSID_Warpper, IID_IClassFactory, factory.put_void()),
+                  S_OK);
+        ComPtr<IWarpper> warpper;
+        ASSERT_EQ(factory->CreateInstance(nullptr, IID_IWarpper, warpper.put_void()), S_OK);
+        ComPtr<ITypeInfo> info;
+        EXPECT_EQ(warpper->GetTypeInfo(0, locale, info.put()), S_OK);
+        info.reset();
+        warpper.reset();
+        factory.reset();
+        ASSERT_TRUE(server.Unload());
+    }
+}
+
 }  // namespace
 }  // namespace comtest
