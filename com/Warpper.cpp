@@ -1,5 +1,7 @@
 #include "Warpper.h"
 
+#include <string.h>
+
 #include "CBrelmoxLib.h"
 #include "CPellwick.h"
 #include "com_scoped.h"
@@ -169,8 +171,8 @@ HRESULT EnsureTypeInfo(LCID locale) {
     AtlModule30& module = ServerModule();
     CriticalSectionGuard guard(module.type_info_section);
     HRESULT result = holder.type_info != nullptr ? S_OK : LoadTypeInfo(holder, locale);
-    // Listed once per load of the module. Listing it after every pass made each
-    // failing call (type library not registered) add another entry, forever.
+    // Listed once per load of the module: listing it after every pass would add
+    // an entry for each failing call while the type library is not registered.
     if (!holder.clean_up_listed) {
         holder.clean_up_listed = SUCCEEDED(
             AtlModuleAddTermFunc(&module, CleanUpTypeInfo, reinterpret_cast<DWORD_PTR>(&holder)));
