@@ -80,27 +80,6 @@ TEST_F(ResourcesTest, RegistrationScriptHasCrLfLinesTabIndentsAndTheIdlGuids) {
     EXPECT_NE(script.find("InprocServer32 = s '%MODULE%'"), std::string::npos);
 }
 
-// widl stores help strings as the bytes it read; the build gave it CP932.
-TEST_F(ResourcesTest, TypeLibraryKeepsItsHelpStringsInCodePage932) {
-    std::string type_library = ResourceBytes(L"TYPELIB", 1);
-    ASSERT_EQ(type_library.compare(0, 4, "MSFT"), 0);
-    const std::string kMethod = "\xD2\xBF\xAF\xC4\xDE ";  // half-width "methodo"
-    const std::string kHelpStrings[] = {
-        "BrelmoxCOM 1.0 \xC0\xB2\xCC\xDF \xD7\xB2\xCC\xDE\xD7\xD8",  // "... taipu raiburari"
-        kMethod + "GetuserName",
-        kMethod + "GetComputerName",
-        kMethod + "GetOSName",
-        kMethod + "GetOSNameAllPattern",
-        kMethod + "GetOSEtcInfo",
-        "Warpper Class",
-        "IWarpper Interface",
-    };
-    for (const std::string& help : kHelpStrings) {
-        SCOPED_TRACE(help);
-        EXPECT_NE(type_library.find(help), std::string::npos);
-    }
-}
-
 TEST_F(ResourcesTest, StringTableNamesTheProject) {
     wchar_t text[32] = L"";
     EXPECT_EQ(LoadStringW(server_.module(), 100, text, 32), 10);
