@@ -147,6 +147,5 @@ struct LibraryTexts {
 LibraryTexts ReadLibraryTexts();
 
 std::wstring BstrText(const VARIANT& value);
-std::wstring RegisteredServerPath();
 
 }  // namespace comtest
