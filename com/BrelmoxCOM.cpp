@@ -1,0 +1,242 @@
+// BrelmoxCOM's module: the ATL 3.0 module record, the object map, the class
+// object that makes Warpper objects, the four exports and the entry point.
+#include "Warpper.h"
+#include "com_scoped.h"
+#include "server_module.h"
+
+namespace brelmox {
+namespace {
+
+// ATL.DLL checks the module record against the ATL 3.0 version GUID.
+const GUID kAtlVersion30 = {
+    0xB62F5910, 0x6528, 0x11D1, {0x96, 0x11, 0x00, 0x00, 0xF8, 0x1E, 0x0D, 0x0D}};
+
+AtlModule30 g_module;
+
+// The class object: hands out objects made by the instance creator of its map
+// entry. Its count is guarded by its own section, so any thread may use it.
+class CClassFactory final : public IClassFactory {
+public:
+    // The map entry's class-object creator.
+    static HRESULT WINAPI Create(void* instance_creator, REFIID iid, void** object);
+
+    explicit CClassFactory(AtlCreatorFunction* instance_creator)
+        : instance_creator_(instance_creator) {
+        InitializeCriticalSection(&count_section_);
+    }
+    ~CClassFactory() { DeleteCriticalSection(&count_section_); }
+    CClassFactory(const CClassFactory&) = delete;
+    CClassFactory& operator=(const CClassFactory&) = delete;
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** object) override;
+    STDMETHODIMP LockServer(BOOL lock) override;
+
+private:
+    volatile LONG count_ = 0;
+    CRITICAL_SECTION count_section_;
+    AtlCreatorFunction* instance_creator_;
+};
+
+const AtlInterfaceEntry kClassFactoryInterfaces[] = {
+    {&IID_IClassFactory, 0, ATL_INTERFACE_AT_OFFSET},
+    {nullptr, 0, nullptr},
+};
+
+HRESULT WINAPI CClassFactory::Create(void* instance_creator, REFIID iid, void** object) {
+    CClassFactory* factory =
+        HeapNew<CClassFactory>(reinterpret_cast<AtlCreatorFunction*>(instance_creator));
+    if (factory == nullptr) {
+        return E_OUTOFMEMORY;
+    }
+    HRESULT result = factory->QueryInterface(iid, object);
+    if (result != S_OK) {
+        HeapDelete(factory);
+    }
+    return result;
+}
+
+STDMETHODIMP CClassFactory::QueryInterface(REFIID iid, void** object) {
+    return QueryInterfaceTable(this, kClassFactoryInterfaces, iid, object);
+}
+
+// The object map's own reference (the first) does not lock the module; every
+// client reference beyond it does, once.
+STDMETHODIMP_(ULONG) CClassFactory::AddRef() {
+    CriticalSectionGuard guard(count_section_);
+    LONG count = InterlockedIncrement(&count_);
+    if (count == 2) {
+        LockServerModule();
+    }
+    return count;
+}
+
+STDMETHODIMP_(ULONG) CClassFactory::Release() {
+    LONG count;
+    {
+        CriticalSectionGuard guard(count_section_);
+        count = InterlockedDecrement(&count_);
+    }
+    if (count == 0) {
+        HeapDelete(this);
+    } else if (count == 1) {
+        UnlockServerModule();
+    }
+    return count;
+}
+
+STDMETHODIMP CClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** object) {
+    if (object == nullptr) {
+        return E_POINTER;
+    }
+    *object = nullptr;
+    if (outer != nullptr && !IsEqualIID(iid, IID_IUnknown)) {
+        return CLASS_E_NOAGGREGATION;
+    }
+    return instance_creator_(outer, iid, object);
+}
+
+STDMETHODIMP CClassFactory::LockServer(BOOL lock) {
+    if (lock) {
+        LockServerModule();
+    } else {
+        UnlockServerModule();
+    }
+    return S_OK;
+}
+
+LPCWSTR WINAPI NoDescription() {
+    return nullptr;
+}
+
+const AtlCategoryMapEntry* NoCategories() {
+    return nullptr;
+}
+
+void WINAPI NoStartOrStop(bool) {}
+
+AtlObjectMapEntry30 g_object_map[] = {
+    {&CLSID_Warpper, &CWarpper::UpdateRegistry, &CClassFactory::Create, &CWarpper::CreateInstance,
+     nullptr, 0, &NoDescription, &NoCategories, &NoStartOrStop},
+    {nullptr, nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr, nullptr},
+};
+
+// ATL 3.0 releases the cached class objects when the module ends; Wine's
+// ATL.DLL does not. Emptied fields are skipped by both.
+void ReleaseCachedClassObjects() {
+    for (AtlObjectMapEntry30* entry = g_object_map; entry->class_id != nullptr; ++entry) {
+        if (entry->class_object != nullptr) {
+            entry->class_object->Release();
+            entry->class_object = nullptr;
+        }
+    }
+}
+
+class LentLibAttr {
+public:
+    explicit LentLibAttr(ITypeLib* library) : library_(library) {}
+    ~LentLibAttr() {
+        if (attributes_ != nullptr) {
+            library_->ReleaseTLibAttr(attributes_);
+        }
+    }
+    LentLibAttr(const LentLibAttr&) = delete;
+    LentLibAttr& operator=(const LentLibAttr&) = delete;
+    TLIBATTR** put() { return &attributes_; }
+    const TLIBATTR* operator->() const { return attributes_; }
+
+private:
+    ITypeLib* library_;
+    TLIBATTR* attributes_ = nullptr;
+};
+
+// Removes the registration of the type library embedded in this file. A type
+// library that is not registered is nothing to remove.
+HRESULT UnregisterOwnTypeLibrary() {
+    WCHAR path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(g_module.type_library_instance, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return HRESULT_FROM_WIN32(length == 0 ? GetLastError() : ERROR_INSUFFICIENT_BUFFER);
+    }
+    ComPtr<ITypeLib> library;
+    HRESULT result = LoadTypeLibEx(path, REGKIND_NONE, library.put());
+    if (FAILED(result)) {
+        return result;
+    }
+    LentLibAttr attributes(library.get());
+    result = library->GetLibAttr(attributes.put());
+    if (FAILED(result)) {
+        return result;
+    }
+    ScopedBstr registered_path;
+    if (FAILED(QueryPathOfRegTypeLib(attributes->guid, attributes->wMajorVerNum,
+                                     attributes->wMinorVerNum, attributes->lcid,
+                                     registered_path.put()))) {
+        return S_OK;
+    }
+    return UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
+                             attributes->lcid, attributes->syskind);
+}
+
+}  // namespace
+
+AtlModule30& ServerModule() {
+    return g_module;
+}
+
+}  // namespace brelmox
+
+using brelmox::g_module;
+using brelmox::g_object_map;
+
+STDAPI DllCanUnloadNow() {
+    // Zero, not "not positive": an unmatched LockServer(FALSE) keeps the server.
+    return g_module.lock_count == 0 ? S_OK : S_FALSE;
+}
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
+    if (object == nullptr) {
+        return E_POINTER;
+    }
+    *object = nullptr;
+    // Wine's ATL.DLL makes the cached class object without the object-map
+    // section that ATL 3.0 holds; two first requests at once would make two.
+    brelmox::CriticalSectionGuard guard(g_module.object_map_section);
+    return AtlModuleGetClassObject(&g_module, clsid, iid, object);
+}
+
+STDAPI DllRegisterServer() {
+    return AtlModuleRegisterServer(&g_module, TRUE, nullptr);
+}
+
+// ATL.DLL's server unregistration is a stub under Wine 8.0 that reports success
+// and removes nothing, so the server takes its steps itself: every class's
+// registration script, then the type library. All steps run; the first failure
+// is reported.
+STDAPI DllUnregisterServer() {
+    HRESULT first_failure = S_OK;
+    for (AtlObjectMapEntry30* entry = g_object_map; entry->class_id != nullptr; ++entry) {
+        HRESULT result = entry->update_registry(FALSE);
+        if (FAILED(result) && SUCCEEDED(first_failure)) {
+            first_failure = result;
+        }
+    }
+    HRESULT result = brelmox::UnregisterOwnTypeLibrary();
+    return FAILED(first_failure) ? first_failure : result;
+}
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        g_module.size = sizeof(g_module);
+        g_module.atl_build_version = kAtlBuildVersion30;
+        g_module.version_guid = &brelmox::kAtlVersion30;
+        AtlModuleInit(&g_module, g_object_map, instance);
+        DisableThreadLibraryCalls(instance);
+    } else if (reason == DLL_PROCESS_DETACH) {
+        brelmox::ReleaseCachedClassObjects();
+        AtlModuleTerm(&g_module);
+    }
+    return TRUE;
+}

@@ -1,0 +1,415 @@
+#include "Warpper.h"
+
+#include <string.h>
+
+#include "CBrelmoxLib.h"
+#include "CPellwick.h"
+#include "com_scoped.h"
+#include "scoped.h"
+#include "server_module.h"
+
+namespace brelmox {
+namespace {
+
+constexpr WORD kRegistryScriptResource = 101;
+constexpr LCID kTypeLibraryLocale = 0x0409;
+
+const AtlInterfaceEntry kWarpperInterfaces[] = {
+    {&IID_IWarpper, 0, ATL_INTERFACE_AT_OFFSET},
+    {&IID_IDispatch, 0, ATL_INTERFACE_AT_OFFSET},
+    {nullptr, 0, nullptr},
+};
+
+// --- Type information shared by every Warpper in the process ---
+
+struct NameCacheEntry {
+    BSTR name;  // null when the member's name could not be read
+    int length;
+    DISPID id;
+};
+
+struct TypeInfoHolder {
+    const GUID* interface_id;
+    const GUID* library_id;
+    WORD major_version;
+    WORD minor_version;
+    ITypeInfo* volatile type_info;  // published last, read without the lock
+    NameCacheEntry* name_cache;
+    int entry_count;
+    bool clean_up_listed;
+};
+
+TypeInfoHolder g_type_info = {&IID_IWarpper, &LIBID_BRELMOXCOMLib, 1, 0, nullptr, nullptr, 0,
+                              false};
+
+// A TYPEATTR or FUNCDESC lent by a type information, handed back on scope exit.
+class LentTypeAttr {
+public:
+    explicit LentTypeAttr(ITypeInfo* info) : info_(info) {}
+    ~LentTypeAttr() {
+        if (attributes_ != nullptr) {
+            info_->ReleaseTypeAttr(attributes_);
+        }
+    }
+    LentTypeAttr(const LentTypeAttr&) = delete;
+    LentTypeAttr& operator=(const LentTypeAttr&) = delete;
+    TYPEATTR** put() { return &attributes_; }
+    const TYPEATTR* operator->() const { return attributes_; }
+
+private:
+    ITypeInfo* info_;
+    TYPEATTR* attributes_ = nullptr;
+};
+
+class LentFuncDesc {
+public:
+    explicit LentFuncDesc(ITypeInfo* info) : info_(info) {}
+    ~LentFuncDesc() {
+        if (description_ != nullptr) {
+            info_->ReleaseFuncDesc(description_);
+        }
+    }
+    LentFuncDesc(const LentFuncDesc&) = delete;
+    LentFuncDesc& operator=(const LentFuncDesc&) = delete;
+    FUNCDESC** put() { return &description_; }
+    const FUNCDESC* operator->() const { return description_; }
+
+private:
+    ITypeInfo* info_;
+    FUNCDESC* description_ = nullptr;
+};
+
+void WINAPI CleanUpTypeInfo(DWORD_PTR argument) {
+    auto* holder = reinterpret_cast<TypeInfoHolder*>(argument);
+    if (holder->type_info != nullptr) {
+        holder->type_info->Release();
+        holder->type_info = nullptr;
+    }
+    if (holder->name_cache != nullptr) {
+        for (int index = holder->entry_count - 1; index >= 0; --index) {
+            SysFreeString(holder->name_cache[index].name);
+        }
+        free(holder->name_cache);
+        holder->name_cache = nullptr;
+    }
+    holder->entry_count = 0;
+}
+
+// Member names with their DISPIDs, so that exact-case lookups need no call into
+// the type information. Entries whose name cannot be read stay without one;
+// without memory for the array there is no cache at all.
+void BuildNameCache(TypeInfoHolder& holder, ITypeInfo* info) {
+    LentTypeAttr attributes(info);
+    if (FAILED(info->GetTypeAttr(attributes.put()))) {
+        return;
+    }
+    int count = attributes->cFuncs;
+    NameCacheEntry* cache = nullptr;
+    if (count > 0) {
+        cache = static_cast<NameCacheEntry*>(malloc(count * sizeof(NameCacheEntry)));
+        if (cache == nullptr) {
+            return;
+        }
+        for (int index = 0; index < count; ++index) {
+            cache[index] = NameCacheEntry{nullptr, 0, DISPID_UNKNOWN};
+        }
+    }
+    for (int index = 0; index < count; ++index) {
+        LentFuncDesc description(info);
+        if (FAILED(info->GetFuncDesc(index, description.put()))) {
+            continue;
+        }
+        ScopedBstr name;
+        if (FAILED(info->GetDocumentation(description->memid, name.put(), nullptr, nullptr,
+                                          nullptr))) {
+            continue;
+        }
+        cache[index].length = static_cast<int>(SysStringLen(name.get()));
+        cache[index].id = description->memid;
+        cache[index].name = name.release();
+    }
+    holder.name_cache = cache;
+    holder.entry_count = count;
+}
+
+// Called with the module's type-information section held.
+HRESULT LoadTypeInfo(TypeInfoHolder& holder, LCID locale) {
+    ComPtr<ITypeLib> library;
+    HRESULT result = LoadRegTypeLib(*holder.library_id, holder.major_version, holder.minor_version,
+                                    locale, library.put());
+    // The library is registered under its own locale. Wine finds a registration
+    // by that exact locale only, and the script engines pass 0, so a caller's
+    // other locale gets a second try with the library's.
+    if (FAILED(result) && locale != kTypeLibraryLocale &&
+        SUCCEEDED(LoadRegTypeLib(*holder.library_id, holder.major_version, holder.minor_version,
+                                 kTypeLibraryLocale, library.put()))) {
+        result = S_OK;
+    }
+    if (FAILED(result)) {
+        return result;
+    }
+    ComPtr<ITypeInfo> info;
+    result = library->GetTypeInfoOfGuid(*holder.interface_id, info.put());
+    if (FAILED(result)) {
+        return result;
+    }
+    ComPtr<ITypeInfo2> info2;
+    if (SUCCEEDED(info->QueryInterface(IID_ITypeInfo2, info2.put_void()))) {
+        AtlComPtrAssign(reinterpret_cast<IUnknown**>(info.address()), info2.get());
+    }
+    BuildNameCache(holder, info.get());
+    InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&holder.type_info),
+                               info.release());
+    return S_OK;
+}
+
+HRESULT EnsureTypeInfo(LCID locale) {
+    TypeInfoHolder& holder = g_type_info;
+    if (holder.type_info != nullptr) {
+        return S_OK;
+    }
+    AtlModule30& module = ServerModule();
+    CriticalSectionGuard guard(module.type_info_section);
+    HRESULT result = holder.type_info != nullptr ? S_OK : LoadTypeInfo(holder, locale);
+    // Listed once per load of the module: listing it after every pass would add
+    // an entry for each failing call while the type library is not registered.
+    if (!holder.clean_up_listed) {
+        holder.clean_up_listed = SUCCEEDED(
+            AtlModuleAddTermFunc(&module, CleanUpTypeInfo, reinterpret_cast<DWORD_PTR>(&holder)));
+    }
+    return result;
+}
+
+bool FindCachedId(const TypeInfoHolder& holder, LPCOLESTR name, DISPID* id) {
+    if (name == nullptr) {
+        return false;
+    }
+    int length = lstrlenW(name);
+    for (int index = holder.entry_count - 1; index >= 0; --index) {
+        const NameCacheEntry& entry = holder.name_cache[index];
+        if (entry.name != nullptr && entry.length == length &&
+            memcmp(entry.name, name, length * sizeof(OLECHAR)) == 0) {
+            *id = entry.id;
+            return true;
+        }
+    }
+    return false;
+}
+
+// --- The five methods ---
+
+unsigned char* AsBytes(char* text) {
+    return reinterpret_cast<unsigned char*>(text);
+}
+
+// Each call identifies the system afresh; nothing is kept between calls. A text
+// that cannot be had reaches SChar2Variant as null, and the call still succeeds.
+HRESULT AnswerQueriedText(bool (CBrelmoxLib::*query)(char**), VARIANT* vout) {
+    CPellwick pellwick;
+    CBrelmoxLib library;
+    PellwickString<char> text(pellwick);
+    (library.*query)(text.put());
+    pellwick.SChar2Variant(AsBytes(text.get()), vout);
+    return S_OK;
+}
+
+HRESULT AnswerLibraryText(char* CBrelmoxLib::*text, VARIANT* vout) {
+    CPellwick pellwick;
+    CBrelmoxLib library;
+    pellwick.SChar2Variant(AsBytes(library.*text), vout);
+    return S_OK;
+}
+
+// --- The two forms of the object ---
+
+class CStandaloneWarpper final : public CWarpper {
+public:
+    CStandaloneWarpper() { LockServerModule(); }
+    ~CStandaloneWarpper() { UnlockServerModule(); }
+    CStandaloneWarpper(const CStandaloneWarpper&) = delete;
+    CStandaloneWarpper& operator=(const CStandaloneWarpper&) = delete;
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        return QueryOwnInterface(iid, object);
+    }
+    // Apartment-threaded: only the creating thread calls, so no interlocking.
+    STDMETHODIMP_(ULONG) AddRef() override { return ++count_; }
+    STDMETHODIMP_(ULONG) Release() override {
+        LONG count = --count_;
+        if (count == 0) {
+            count_ = 1;  // a call back into the object while it goes must not free it twice
+            HeapDelete(this);
+        }
+        return count;
+    }
+
+private:
+    LONG count_ = 0;
+};
+
+// The inner part of an aggregate: its identity and lifetime belong to the outer
+// object, which it does not hold a reference to.
+class CContainedWarpper final : public CWarpper {
+public:
+    explicit CContainedWarpper(IUnknown* outer) : outer_(outer) {}
+    CContainedWarpper(const CContainedWarpper&) = delete;
+    CContainedWarpper& operator=(const CContainedWarpper&) = delete;
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        HRESULT result = outer_->QueryInterface(iid, object);
+        if (FAILED(result) && outer_ != static_cast<IUnknown*>(this)) {
+            result = QueryOwnInterface(iid, object);
+        }
+        return result;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return outer_->AddRef(); }
+    STDMETHODIMP_(ULONG) Release() override { return outer_->Release(); }
+
+private:
+    IUnknown* outer_;
+};
+
+// What the outer object holds: a non-delegating IUnknown, then the inner part.
+class CAggregatedWarpper final : public IUnknown {
+public:
+    explicit CAggregatedWarpper(IUnknown* outer) : inner_(outer) { LockServerModule(); }
+    ~CAggregatedWarpper() { UnlockServerModule(); }
+    CAggregatedWarpper(const CAggregatedWarpper&) = delete;
+    CAggregatedWarpper& operator=(const CAggregatedWarpper&) = delete;
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        if (!IsEqualIID(iid, IID_IUnknown)) {
+            return inner_.QueryOwnInterface(iid, object);
+        }
+        if (object == nullptr) {
+            return E_POINTER;
+        }
+        *object = static_cast<IUnknown*>(this);
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++count_; }
+    STDMETHODIMP_(ULONG) Release() override {
+        LONG count = --count_;
+        if (count == 0) {
+            count_ = 1;
+            HeapDelete(this);
+        }
+        return count;
+    }
+
+private:
+    LONG count_ = 0;
+    CContainedWarpper inner_;
+};
+
+// Hands the new object's requested interface to the caller, or destroys it.
+template <typename Object>
+HRESULT QueryNewObject(Object* object, REFIID iid, void** interface_out) {
+    if (object == nullptr) {
+        return E_OUTOFMEMORY;
+    }
+    HRESULT result = object->QueryInterface(iid, interface_out);
+    if (result != S_OK) {
+        HeapDelete(object);
+    }
+    return result;
+}
+
+}  // namespace
+
+HRESULT WINAPI CWarpper::UpdateRegistry(BOOL do_register) {
+    return AtlModuleUpdateRegistryFromResourceD(
+        &ServerModule(), MAKEINTRESOURCEW(kRegistryScriptResource), do_register, nullptr, nullptr);
+}
+
+HRESULT WINAPI CWarpper::CreateInstance(void* outer, REFIID iid, void** object) {
+    if (outer == nullptr) {
+        return QueryNewObject(HeapNew<CStandaloneWarpper>(), iid, object);
+    }
+    return QueryNewObject(HeapNew<CAggregatedWarpper>(static_cast<IUnknown*>(outer)), iid, object);
+}
+
+HRESULT CWarpper::QueryOwnInterface(REFIID iid, void** object) {
+    return QueryInterfaceTable(this, kWarpperInterfaces, iid, object);
+}
+
+STDMETHODIMP CWarpper::GetTypeInfoCount(UINT* count) {
+    if (count == nullptr) {
+        return E_POINTER;
+    }
+    *count = 1;
+    return S_OK;
+}
+
+// Every index gives IWarpper's type information.
+STDMETHODIMP CWarpper::GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) {
+    if (info == nullptr) {
+        return E_POINTER;
+    }
+    HRESULT result = EnsureTypeInfo(locale);
+    *info = g_type_info.type_info;
+    if (*info == nullptr) {
+        return result;
+    }
+    (*info)->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP CWarpper::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
+                                     DISPID* ids) {
+    HRESULT result = EnsureTypeInfo(locale);
+    ITypeInfo* info = g_type_info.type_info;
+    if (info == nullptr) {
+        return result;
+    }
+    if (count != 0 && (names == nullptr || ids == nullptr)) {
+        return E_POINTER;
+    }
+    for (UINT index = 0; index < count; ++index) {
+        if (FindCachedId(g_type_info, names[index], &ids[index])) {
+            continue;
+        }
+        // The type information resolves the whole list, so a parameter name is
+        // found relative to the member named first.
+        result = info->GetIDsOfNames(names, count, ids);
+        if (FAILED(result)) {
+            return result;
+        }
+    }
+    return result;
+}
+
+STDMETHODIMP CWarpper::Invoke(DISPID id, REFIID iid, LCID locale, WORD flags,
+                              DISPPARAMS* parameters, VARIANT* result, EXCEPINFO* exception,
+                              UINT* argument_error) {
+    HRESULT loaded = EnsureTypeInfo(locale);
+    ITypeInfo* info = g_type_info.type_info;
+    if (info == nullptr) {
+        return loaded;
+    }
+    return info->Invoke(static_cast<IWarpper*>(this), id, flags, parameters, result, exception,
+                        argument_error);
+}
+
+STDMETHODIMP CWarpper::GetUserName(VARIANT* vout) {
+    return AnswerQueriedText(&CBrelmoxLib::GetUserNameA, vout);
+}
+
+STDMETHODIMP CWarpper::GetComputerName(VARIANT* vout) {
+    return AnswerQueriedText(&CBrelmoxLib::GetComputerNameA, vout);
+}
+
+STDMETHODIMP CWarpper::GetOSName(VARIANT* vout) {
+    return AnswerLibraryText(&CBrelmoxLib::m_pOSName, vout);
+}
+
+STDMETHODIMP CWarpper::GetOSNameAllPattern(VARIANT* vout) {
+    return AnswerLibraryText(&CBrelmoxLib::m_pOSNameAllPattern, vout);
+}
+
+STDMETHODIMP CWarpper::GetOSEtcInfo(VARIANT* vout) {
+    return AnswerLibraryText(&CBrelmoxLib::m_pOSEtcInfo, vout);
+}
+
+}  // namespace brelmox

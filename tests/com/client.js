@@ -1,0 +1,17 @@
+// Creates a Warpper through each ProgID and prints its five answers, each
+// after a line with the method's name and the answer's type.
+function show(method, answer) {
+    WScript.Echo("-- " + method + " " + typeof answer);
+    WScript.Echo(answer);
+}
+
+var progIds = ["BrelmoxCOM.Warpper", "BrelmoxCOM.Warpper.1"];
+for (var i = 0; i < progIds.length; i++) {
+    var warpper = new ActiveXObject(progIds[i]);
+    WScript.Echo("== " + progIds[i]);
+    show("GetUserName", warpper.GetUserName());
+    show("GetComputerName", warpper.GetComputerName());
+    show("GetOSName", warpper.GetOSName());
+    show("GetOSNameAllPattern", warpper.GetOSNameAllPattern());
+    show("GetOSEtcInfo", warpper.GetOSEtcInfo());
+}

@@ -1,0 +1,54 @@
+// Prints what the script clients print, but read from CBrelmoxLib directly:
+// for each ProgID given, its header line, then for each method a line with
+// its name and type and the text. Lines are written as cscript writes
+// WScript.Echo's when its output is not a console: in the console output
+// code page, each ended by CR LF.
+//
+//   com_expected_texts PROGID...
+#include <windows.h>
+#include <stdlib.h>
+
+#include <string>
+
+#include "CBrelmoxLib.h"
+
+namespace {
+
+void Echo(const std::string& ansi_text) {
+    std::wstring wide(ansi_text.size(), L'\0');
+    int units =
+        MultiByteToWideChar(CP_ACP, 0, ansi_text.data(), ansi_text.size(), &wide[0], wide.size());
+    UINT code_page = GetConsoleOutputCP();
+    std::string line(
+        WideCharToMultiByte(code_page, 0, wide.data(), units, nullptr, 0, nullptr, nullptr), '\0');
+    WideCharToMultiByte(code_page, 0, wide.data(), units, &line[0], line.size(), nullptr, nullptr);
+    line += "\r\n";
+    DWORD written;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.data(), line.size(), &written, nullptr);
+}
+
+void Show(const char* method, const char* text) {
+    Echo(std::string("-- ") + method + " string");
+    Echo(text != nullptr ? text : "");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    for (int index = 1; index < argc; ++index) {
+        CBrelmoxLib library;
+        char* user = nullptr;
+        char* computer = nullptr;
+        library.GetUserNameA(&user);
+        library.GetComputerNameA(&computer);
+        Echo(std::string("== ") + argv[index]);
+        Show("GetUserName", user);
+        Show("GetComputerName", computer);
+        Show("GetOSName", library.m_pOSName);
+        Show("GetOSNameAllPattern", library.m_pOSNameAllPattern);
+        Show("GetOSEtcInfo", library.m_pOSEtcInfo);
+        free(user);
+        free(computer);
+    }
+    return 0;
+}

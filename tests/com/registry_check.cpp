@@ -1,0 +1,129 @@
+// Checks BrelmoxCOM's registry entries after regsvr32 has registered the
+// server ("registered") or unregistered it ("unregistered").
+//
+//   com_registry_check registered|unregistered SERVER_PATH
+#include <stdio.h>
+
+#include <string>
+
+#include "warpper_interface.h"
+
+namespace {
+
+std::wstring RegistryForm(REFGUID guid) {
+    wchar_t text[40];
+    StringFromGUID2(guid, text, 40);
+    return text;
+}
+
+struct Key {
+    HKEY handle = nullptr;
+    ~Key() {
+        if (handle != nullptr) {
+            RegCloseKey(handle);
+        }
+    }
+};
+
+bool KeyExists(const std::wstring& path) {
+    Key key;
+    return RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key.handle) ==
+           ERROR_SUCCESS;
+}
+
+// The string value, or null when the key or value is missing.
+bool ReadString(const std::wstring& path, const wchar_t* value_name, std::wstring* value) {
+    Key key;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key.handle) != ERROR_SUCCESS) {
+        return false;
+    }
+    wchar_t data[1024] = L"";
+    DWORD type = 0;
+    DWORD size = sizeof data - sizeof(wchar_t);
+    if (RegQueryValueExW(key.handle, value_name, nullptr, &type, reinterpret_cast<BYTE*>(data),
+                         &size) != ERROR_SUCCESS ||
+        type != REG_SZ) {
+        return false;
+    }
+    *value = data;
+    return true;
+}
+
+int g_failures = 0;
+
+void Fail(const std::wstring& what) {
+    printf("FAILED: %ls\n", what.c_str());
+    ++g_failures;
+}
+
+void ExpectString(const std::wstring& path, const wchar_t* value_name, const std::wstring& expected,
+                  bool ignore_case = false) {
+    std::wstring name = path + L" [" + (value_name != nullptr ? value_name : L"(default)") + L"]";
+    std::wstring actual;
+    if (!ReadString(path, value_name, &actual)) {
+        Fail(name + L" is missing");
+    } else if (ignore_case ? lstrcmpiW(actual.c_str(), expected.c_str()) != 0
+                           : actual != expected) {
+        Fail(name + L" is \"" + actual + L"\", not \"" + expected + L"\"");
+    }
+}
+
+void CheckRegistered(const std::wstring& server_path) {
+    const std::wstring clsid = RegistryForm(CLSID_Warpper);
+    const std::wstring libid = RegistryForm(LIBID_BRELMOXCOMLib);
+    for (const wchar_t* prog_id : {L"BrelmoxCOM.Warpper.1", L"BrelmoxCOM.Warpper"}) {
+        ExpectString(prog_id, nullptr, L"Warpper Class");
+        ExpectString(std::wstring(prog_id) + L"\\CLSID", nullptr, clsid);
+    }
+    ExpectString(L"BrelmoxCOM.Warpper\\CurVer", nullptr, L"BrelmoxCOM.Warpper.1");
+    const std::wstring class_key = L"CLSID\\" + clsid;
+    ExpectString(class_key, nullptr, L"Warpper Class");
+    ExpectString(class_key + L"\\ProgID", nullptr, L"BrelmoxCOM.Warpper.1");
+    ExpectString(class_key + L"\\VersionIndependentProgID", nullptr, L"BrelmoxCOM.Warpper");
+    if (!KeyExists(class_key + L"\\Programmable")) {
+        Fail(class_key + L"\\Programmable is missing");
+    }
+    ExpectString(class_key + L"\\InprocServer32", nullptr, server_path, true);
+    ExpectString(class_key + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
+    ExpectString(class_key + L"\\TypeLib", nullptr, libid);
+
+    BSTR type_library_path = nullptr;
+    HRESULT result = QueryPathOfRegTypeLib(LIBID_BRELMOXCOMLib, 1, 0, 0x0409, &type_library_path);
+    if (FAILED(result)) {
+        Fail(L"type library " + libid + L" 1.0 is not registered");
+    } else if (lstrcmpiW(type_library_path, server_path.c_str()) != 0) {
+        Fail(L"type library is registered as " + std::wstring(type_library_path));
+    }
+    SysFreeString(type_library_path);
+}
+
+void CheckUnregistered() {
+    const std::wstring clsid = RegistryForm(CLSID_Warpper);
+    for (const std::wstring& key :
+         {std::wstring(L"BrelmoxCOM.Warpper.1"), std::wstring(L"BrelmoxCOM.Warpper"),
+          L"CLSID\\" + clsid, L"TypeLib\\" + RegistryForm(LIBID_BRELMOXCOMLib),
+          L"Interface\\" + RegistryForm(IID_IWarpper)}) {
+        if (KeyExists(key)) {
+            Fail(key + L" is still there");
+        }
+    }
+    if (!KeyExists(L"CLSID")) {
+        Fail(L"CLSID was removed");
+    }
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    std::wstring mode = argc == 3 ? argv[1] : L"";
+    if (mode == L"registered") {
+        CheckRegistered(argv[2]);
+    } else if (mode == L"unregistered") {
+        CheckUnregistered();
+    } else {
+        fprintf(stderr, "usage: com_registry_check registered|unregistered SERVER_PATH\n");
+        return 2;
+    }
+    printf("%s: %d failure(s)\n", g_failures == 0 ? "passed" : "FAILED", g_failures);
+    return g_failures == 0 ? 0 : 1;
+}

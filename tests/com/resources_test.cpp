@@ -1,0 +1,140 @@
+// The resources built into BrelmoxCOM.dll: registration script, type library,
+// string table and version block, all in Japanese (0x0411).
+#include <string>
+#include <vector>
+
+#include "com_test_support.h"
+
+namespace comtest {
+namespace {
+
+constexpr WORD kJapanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
+
+class ResourcesTest : public ::testing::Test {
+protected:
+    std::string ResourceBytes(const wchar_t* type, WORD id) {
+        HRSRC found = FindResourceExW(server_.module(), type, MAKEINTRESOURCEW(id), kJapanese);
+        if (found == nullptr) {
+            return std::string();
+        }
+        auto* bytes = static_cast<const char*>(LockResource(LoadResource(server_.module(), found)));
+        return std::string(bytes, SizeofResource(server_.module(), found));
+    }
+
+    ServerLibrary server_;
+};
+
+BOOL CALLBACK AddLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR languages) {
+    reinterpret_cast<std::vector<WORD>*>(languages)->push_back(language);
+    return TRUE;
+}
+
+TEST_F(ResourcesTest, EveryResourceIsJapanese) {
+    const struct {
+        const char* name;
+        const wchar_t* type;
+        WORD id;
+    } kResources[] = {
+        {"registration script", L"REGISTRY", 101},
+        {"type library", L"TYPELIB", 1},
+        {"string table block of 100", MAKEINTRESOURCEW(6), 100 / 16 + 1},
+        {"version", MAKEINTRESOURCEW(16), 1},
+    };
+    for (const auto& resource : kResources) {
+        SCOPED_TRACE(resource.name);
+        std::vector<WORD> languages;
+        EnumResourceLanguagesW(server_.module(), resource.type, MAKEINTRESOURCEW(resource.id),
+                               AddLanguage, reinterpret_cast<LONG_PTR>(&languages));
+        EXPECT_EQ(languages, std::vector<WORD>{kJapanese});
+    }
+}
+
+std::string NarrowGuid(REFGUID guid) {
+    wchar_t text[40];
+    StringFromGUID2(guid, text, 40);
+    return std::string(text, text + lstrlenW(text));
+}
+
+TEST_F(ResourcesTest, RegistrationScriptHasCrLfLinesTabIndentsAndTheIdlGuids) {
+    std::string script = ResourceBytes(L"REGISTRY", 101);
+    ASSERT_FALSE(script.empty());
+    size_t line_start = 0;
+    int line_number = 0;
+    while (line_start < script.size()) {
+        SCOPED_TRACE(++line_number);
+        size_t line_end = script.find('\n', line_start);
+        ASSERT_NE(line_end, std::string::npos) << "the last line has no line end";
+        std::string line = script.substr(line_start, line_end - line_start);
+        ASSERT_FALSE(line.empty());
+        EXPECT_EQ(line.back(), '\r');
+        EXPECT_EQ(line.find('\r'), line.size() - 1);
+        std::string indent = line.substr(0, line.find_first_not_of(" \t"));
+        EXPECT_EQ(indent.find(' '), std::string::npos) << "indented with spaces";
+        line_start = line_end + 1;
+    }
+    EXPECT_EQ(line_number, 26);
+    EXPECT_NE(script.find("ForceRemove " + NarrowGuid(CLSID_Warpper) + " = s 'Warpper Class'"),
+              std::string::npos);
+    EXPECT_NE(script.find("'TypeLib' = s '" + NarrowGuid(LIBID_BRELMOXCOMLib) + "'"),
+              std::string::npos);
+    EXPECT_NE(script.find("InprocServer32 = s '%MODULE%'"), std::string::npos);
+}
+
+TEST_F(ResourcesTest, StringTableNamesTheProject) {
+    wchar_t text[32] = L"";
+    EXPECT_EQ(LoadStringW(server_.module(), 100, text, 32), 10);
+    EXPECT_STREQ(text, L"BrelmoxCOM");
+}
+
+TEST_F(ResourcesTest, VersionBlock) {
+    std::wstring path = server_.Path();
+    DWORD ignored = 0;
+    std::vector<BYTE> block(GetFileVersionInfoSizeW(path.c_str(), &ignored));
+    ASSERT_FALSE(block.empty());
+    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, block.size(), block.data()));
+
+    void* value = nullptr;
+    UINT size = 0;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", &value, &size));
+    const auto& fixed = *static_cast<VS_FIXEDFILEINFO*>(value);
+    EXPECT_EQ(fixed.dwFileVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed.dwFileVersionLS, 0x00000009u);
+    EXPECT_EQ(fixed.dwProductVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed.dwProductVersionLS, 0x00000009u);
+    EXPECT_EQ(fixed.dwFileFlagsMask, 0x3Fu);
+    EXPECT_EQ(fixed.dwFileFlags, 0u);
+    EXPECT_EQ(fixed.dwFileOS, static_cast<DWORD>(VOS__WINDOWS32));
+    EXPECT_EQ(fixed.dwFileType, static_cast<DWORD>(VFT_DLL));
+
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &value, &size));
+    ASSERT_EQ(size, 4u);
+    EXPECT_EQ(static_cast<WORD*>(value)[0], 0x0411);
+    EXPECT_EQ(static_cast<WORD*>(value)[1], 0x04B0);
+
+    const struct {
+        const wchar_t* key;
+        const wchar_t* text;
+    } kStrings[] = {
+        {L"Comments", L"Brelmox.dll 's wrapper"},
+        {L"FileDescription", L"BrelmoxCOM Module"},
+        {L"FileVersion", L"1, 0, 0, 9"},
+        {L"InternalName", L"BrelmoxCOM"},
+        {L"LegalTrademarks", L""},
+        {L"OLESelfRegister", L""},
+        {L"OriginalFilename", L"BrelmoxCOM.DLL"},
+        {L"PrivateBuild", L""},
+        {L"ProductName", L"BrelmoxCOM Module"},
+        {L"ProductVersion", L"1, 0, 0, 9"},
+        {L"SpecialBuild", L""},
+    };
+    for (const auto& entry : kStrings) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(entry.key)));
+        std::wstring query = std::wstring(L"\\StringFileInfo\\041104b0\\") + entry.key;
+        value = nullptr;
+        ASSERT_TRUE(VerQueryValueW(block.data(), query.c_str(), &value, &size));
+        EXPECT_STREQ(static_cast<const wchar_t*>(value), entry.text);
+    }
+}
+
+}  // namespace
+}  // namespace comtest

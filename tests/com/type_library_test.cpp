@@ -1,0 +1,125 @@
+// The type library BRELMOXCOMLib as embedded in BrelmoxCOM.dll, read without
+// registering it.
+#include "com_test_support.h"
+
+namespace comtest {
+namespace {
+
+class TypeLibraryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(LoadTypeLibEx(server_.Path().c_str(), REGKIND_NONE, library_.put()), S_OK);
+    }
+
+    ComPtr<ITypeInfo> TypeInfoOf(REFGUID guid) {
+        ComPtr<ITypeInfo> info;
+        EXPECT_EQ(library_->GetTypeInfoOfGuid(guid, info.put()), S_OK);
+        return info;
+    }
+
+    ServerLibrary server_;
+    ComPtr<ITypeLib> library_;
+};
+
+// TYPEATTR and TLIBATTR lent by their owner, given back on scope exit.
+template <typename Owner, typename Block, void (STDMETHODCALLTYPE Owner::*GiveBack)(Block*)>
+class Lent {
+public:
+    explicit Lent(Owner* owner) : owner_(owner) {}
+    ~Lent() {
+        if (block_ != nullptr) {
+            (owner_->*GiveBack)(block_);
+        }
+    }
+    Lent(const Lent&) = delete;
+    Lent& operator=(const Lent&) = delete;
+    Block** put() { return &block_; }
+    const Block* operator->() const { return block_; }
+
+private:
+    Owner* owner_;
+    Block* block_ = nullptr;
+};
+using LentTypeAttr = Lent<ITypeInfo, TYPEATTR, &ITypeInfo::ReleaseTypeAttr>;
+using LentLibAttr = Lent<ITypeLib, TLIBATTR, &ITypeLib::ReleaseTLibAttr>;
+
+std::wstring Text(BSTR text) {
+    return text != nullptr ? std::wstring(text, SysStringLen(text)) : std::wstring();
+}
+
+TEST_F(TypeLibraryTest, LibraryAttributes) {
+    LentLibAttr attributes(library_.get());
+    ASSERT_EQ(library_->GetLibAttr(attributes.put()), S_OK);
+    EXPECT_TRUE(IsEqualGUID(attributes->guid, LIBID_BRELMOXCOMLib));
+    EXPECT_EQ(attributes->wMajorVerNum, 1);
+    EXPECT_EQ(attributes->wMinorVerNum, 0);
+    EXPECT_EQ(attributes->lcid, 0x0409u);
+    EXPECT_EQ(attributes->syskind, SYS_WIN32);
+    ScopedBstr name;
+    ScopedBstr help_file;
+    ASSERT_EQ(library_->GetDocumentation(-1, name.put(), nullptr, nullptr, help_file.put()), S_OK);
+    EXPECT_EQ(Text(name.get()), L"BRELMOXCOMLib");
+    EXPECT_EQ(help_file.get(), nullptr);
+}
+
+TEST_F(TypeLibraryTest, WarpperIsCreatableWithIWarpperAsDefault) {
+    ComPtr<ITypeInfo> coclass = TypeInfoOf(CLSID_Warpper);
+    ASSERT_NE(coclass.get(), nullptr);
+    LentTypeAttr attributes(coclass.get());
+    ASSERT_EQ(coclass->GetTypeAttr(attributes.put()), S_OK);
+    EXPECT_EQ(attributes->typekind, TKIND_COCLASS);
+    EXPECT_EQ(attributes->wTypeFlags, TYPEFLAG_FCANCREATE);
+    ASSERT_EQ(attributes->cImplTypes, 1);
+    INT flags = 0;
+    ASSERT_EQ(coclass->GetImplTypeFlags(0, &flags), S_OK);
+    EXPECT_EQ(flags, IMPLTYPEFLAG_FDEFAULT);
+    HREFTYPE implemented;
+    ComPtr<ITypeInfo> interface_info;
+    ASSERT_EQ(coclass->GetRefTypeOfImplType(0, &implemented), S_OK);
+    ASSERT_EQ(coclass->GetRefTypeInfo(implemented, interface_info.put()), S_OK);
+    LentTypeAttr interface_attributes(interface_info.get());
+    ASSERT_EQ(interface_info->GetTypeAttr(interface_attributes.put()), S_OK);
+    EXPECT_TRUE(IsEqualGUID(interface_attributes->guid, IID_IWarpper));
+    ScopedBstr help;
+    ASSERT_EQ(coclass->GetDocumentation(MEMBERID_NIL, nullptr, help.put(), nullptr, nullptr), S_OK);
+    EXPECT_EQ(Text(help.get()), L"Warpper Class");
+}
+
+// The virtual-table half of the dual interface: IDispatch's seven slots, then
+// the five methods (whose DISPIDs and slots the IDispatch tests call through).
+TEST_F(TypeLibraryTest, IWarpperIsADualInterfaceOfFiveMethods) {
+    ComPtr<ITypeInfo> dispatch_half = TypeInfoOf(IID_IWarpper);
+    ASSERT_NE(dispatch_half.get(), nullptr);
+    LentTypeAttr dispatch_attributes(dispatch_half.get());
+    ASSERT_EQ(dispatch_half->GetTypeAttr(dispatch_attributes.put()), S_OK);
+    EXPECT_EQ(dispatch_attributes->typekind, TKIND_DISPATCH);
+    HREFTYPE vtable_half_type;
+    ComPtr<ITypeInfo> info;
+    ASSERT_EQ(dispatch_half->GetRefTypeOfImplType(-1, &vtable_half_type), S_OK);
+    ASSERT_EQ(dispatch_half->GetRefTypeInfo(vtable_half_type, info.put()), S_OK);
+
+    LentTypeAttr attributes(info.get());
+    ASSERT_EQ(info->GetTypeAttr(attributes.put()), S_OK);
+    EXPECT_EQ(attributes->typekind, TKIND_INTERFACE);
+    EXPECT_EQ(attributes->wTypeFlags,
+              TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FDISPATCHABLE);
+    EXPECT_EQ(attributes->cbSizeVft, 12 * sizeof(void*));
+    ASSERT_EQ(attributes->cFuncs, 5);
+
+    HREFTYPE base_type;
+    ComPtr<ITypeInfo> base;
+    ComPtr<ITypeLib> base_library;
+    UINT index;
+    ASSERT_EQ(info->GetRefTypeOfImplType(0, &base_type), S_OK);
+    ASSERT_EQ(info->GetRefTypeInfo(base_type, base.put()), S_OK);
+    ASSERT_EQ(base->GetContainingTypeLib(base_library.put(), &index), S_OK);
+    ScopedBstr base_name;
+    ScopedBstr base_library_name;
+    base->GetDocumentation(MEMBERID_NIL, base_name.put(), nullptr, nullptr, nullptr);
+    base_library->GetDocumentation(-1, base_library_name.put(), nullptr, nullptr, nullptr);
+    EXPECT_EQ(Text(base_name.get()), L"IDispatch");
+    EXPECT_EQ(Text(base_library_name.get()), L"stdole");
+}
+
+}  // namespace
+}  // namespace comtest

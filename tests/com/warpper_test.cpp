@@ -1,0 +1,139 @@
+// IWarpper called early-bound through its virtual table.
+#include "com_test_support.h"
+
+namespace comtest {
+namespace {
+
+typedef HRESULT (STDMETHODCALLTYPE IWarpper::*WarpperMethod)(VARIANT*);
+
+struct MethodCase {
+    const char* name;
+    WarpperMethod method;
+    std::wstring LibraryTexts::*text;
+};
+
+const MethodCase kMethods[] = {
+    {"GetUserName", &IWarpper::GetUserName, &LibraryTexts::user_name},
+    {"GetComputerName", &IWarpper::GetComputerName, &LibraryTexts::computer_name},
+    {"GetOSName", &IWarpper::GetOSName, &LibraryTexts::os_name},
+    {"GetOSNameAllPattern", &IWarpper::GetOSNameAllPattern, &LibraryTexts::os_name_all_pattern},
+    {"GetOSEtcInfo", &IWarpper::GetOSEtcInfo, &LibraryTexts::os_etc_info},
+};
+
+using WarpperTest = FreshServerTest;
+
+TEST_F(WarpperTest, EachMethodAnswersTheLibrarysText) {
+    LibraryTexts library = ReadLibraryTexts();
+    ComPtr<IWarpper> warpper = NewWarpper();
+    ASSERT_NE(warpper.get(), nullptr);
+    for (const MethodCase& call : kMethods) {
+        SCOPED_TRACE(call.name);
+        ScopedVariant result;
+        ASSERT_EQ((warpper.get()->*call.method)(result.get()), S_OK);
+        ASSERT_EQ(V_VT(result.get()), VT_BSTR);
+        EXPECT_EQ(BstrText(*result), library.*call.text);
+        EXPECT_FALSE((library.*call.text).empty());
+    }
+}
+
+// The library refuses a null VARIANT*; the methods still succeed and free
+// the texts they made.
+TEST_F(WarpperTest, NullResultPointerIsHarmless) {
+    ComPtr<IWarpper> warpper = NewWarpper();
+    ASSERT_NE(warpper.get(), nullptr);
+    HeapWatch heap;
+    ASSERT_TRUE(heap.watching());
+    for (const MethodCase& call : kMethods) {
+        SCOPED_TRACE(call.name);
+        size_t allocations = heap.Allocations();
+        EXPECT_EQ((warpper.get()->*call.method)(nullptr), S_OK);
+        EXPECT_GT(heap.Allocations(), allocations);
+        EXPECT_EQ(heap.LiveBlocks(), 0u);
+    }
+}
+
+// Every call constructs and destroys its own library object.
+TEST_F(WarpperTest, SuccessiveCallsReuseNothing) {
+    ComPtr<IWarpper> warpper = NewWarpper();
+    ASSERT_NE(warpper.get(), nullptr);
+    HeapWatch heap;
+    ASSERT_TRUE(heap.watching());
+    ScopedVariant first;
+    ScopedVariant second;
+    ASSERT_EQ(warpper->GetOSName(first.get()), S_OK);
+    size_t first_call_allocations = heap.Allocations();
+    EXPECT_EQ(heap.LiveBlocks(), 0u);
+    ASSERT_EQ(warpper->GetOSName(second.get()), S_OK);
+    EXPECT_EQ(heap.Allocations(), 2 * first_call_allocations);
+    EXPECT_EQ(heap.LiveBlocks(), 0u);
+    ASSERT_EQ(V_VT(second.get()), VT_BSTR);
+    EXPECT_NE(V_BSTR(first.get()), V_BSTR(second.get()));
+    EXPECT_EQ(BstrText(*first), BstrText(*second));
+}
+
+// Re-registers the type library when the test is done, whatever happened.
+class TypeLibraryUnregistered {
+public:
+    explicit TypeLibraryUnregistered(const std::wstring& server_path) : path_(server_path) {
+        unregistered_ = UnRegisterTypeLib(LIBID_BRELMOXCOMLib, 1, 0, 0x0409, SYS_WIN32);
+    }
+    ~TypeLibraryUnregistered() { EXPECT_EQ(Register(), S_OK); }
+    HRESULT unregistered() const { return unregistered_; }
+    HRESULT Register() {
+        ComPtr<ITypeLib> library;
+        return LoadTypeLibEx(path_.c_str(), REGKIND_REGISTER, library.put());
+    }
+
+private:
+    std::wstring path_;
+    HRESULT unregistered_;
+};
+
+LONG g_term_function_additions = 0;
+typedef HRESULT(WINAPI* AddTermFunction)(void*, void*, DWORD_PTR);
+AddTermFunction g_add_term_function = nullptr;
+
+HRESULT WINAPI CountingAddTermFunction(void* module, void* function, DWORD_PTR argument) {
+    InterlockedIncrement(&g_term_function_additions);
+    return g_add_term_function(module, function, argument);
+}
+
+TEST_F(WarpperTest, VirtualTableWorksWithoutTheTypeLibrary) {
+    TypeLibraryUnregistered unregistered(server()->Path());
+    ASSERT_EQ(unregistered.unregistered(), S_OK);
+    ComPtr<ITypeLib> library;
+    HRESULT load_failure = LoadRegTypeLib(LIBID_BRELMOXCOMLib, 1, 0, kClientLocale, library.put());
+    ASSERT_TRUE(FAILED(load_failure));
+
+    ImportPatch add_term_function(server()->module(), "atl.dll", nullptr, 58,
+                                  reinterpret_cast<void*>(&CountingAddTermFunction));
+    ASSERT_TRUE(add_term_function.applied());
+    g_add_term_function = reinterpret_cast<AddTermFunction>(add_term_function.original());
+    g_term_function_additions = 0;
+
+    ComPtr<IWarpper> warpper = NewWarpper();
+    ASSERT_NE(warpper.get(), nullptr);
+    LPOLESTR name = const_cast<LPOLESTR>(L"GetOSName");
+    for (int attempt = 1; attempt <= 5; ++attempt) {
+        SCOPED_TRACE(attempt);
+        DISPID id = 1234;
+        EXPECT_EQ(warpper->GetIDsOfNames(IID_NULL, &name, 1, kClientLocale, &id), load_failure);
+        ITypeInfo* info = reinterpret_cast<ITypeInfo*>(0x1234);
+        EXPECT_EQ(warpper->GetTypeInfo(0, kClientLocale, &info), load_failure);
+        EXPECT_EQ(info, nullptr);
+        ScopedVariant user_name;
+        EXPECT_EQ(warpper->GetUserName(user_name.get()), S_OK);
+        EXPECT_EQ(V_VT(user_name.get()), VT_BSTR);
+    }
+    // The clean-up is listed with the module once, not once per failed load.
+    EXPECT_EQ(g_term_function_additions, 1);
+
+    ASSERT_EQ(unregistered.Register(), S_OK);
+    DISPID id = 0;
+    EXPECT_EQ(warpper->GetIDsOfNames(IID_NULL, &name, 1, kClientLocale, &id), S_OK);
+    EXPECT_EQ(id, 3);
+    EXPECT_EQ(g_term_function_additions, 1);
+}
+
+}  // namespace
+}  // namespace comtest
