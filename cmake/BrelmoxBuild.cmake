@@ -2,6 +2,7 @@
 
 option(BRELMOX_SANITIZE "Build host targets with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(BRELMOX_FUZZ "Build the libFuzzer programs (host build with clang)" OFF)
+option(BRELMOX_BENCH "Build the host benchmarks (needs Google Benchmark)" OFF)
 
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
     add_compile_options(-Wall -Wextra -Wno-unused-parameter)

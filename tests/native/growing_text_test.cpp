@@ -8,7 +8,6 @@
 
 namespace {
 
-using brelmox::FormatSigned;
 using brelmox::FormatUnsigned;
 using brelmox::InlineText;
 using brelmox::kDecimalCapacity;
@@ -34,8 +33,11 @@ TEST(Decimal, FormatsEveryWidthWithoutPaddingOrGrouping) {
         char digits[kDecimalCapacity];
         uint32_t value = static_cast<uint32_t>(c.value);
         EXPECT_EQ(std::string(digits, FormatUnsigned(value, digits)), c.as_unsigned);
-        EXPECT_EQ(std::string(digits, FormatSigned(static_cast<int32_t>(value), digits)),
-                  c.as_signed);
+        InlineText<4> text;
+        text.AppendUnsigned(value);
+        text.Append("|");
+        text.AppendSigned(static_cast<int32_t>(value));
+        EXPECT_EQ(std::string(text.c_str()), std::string(c.as_unsigned) + "|" + c.as_signed);
     }
 }
 

@@ -1,13 +1,11 @@
 // Cost of calls into a Warpper under Wine: prints "name value unit" lines.
 // Each figure is the median over batches of the mean time per call.
 //
-//   com_call_benchmark
+//   com_call_bench
 #include <stdio.h>
 
-#include <algorithm>
-#include <vector>
-
 #include "com_scoped.h"
+#include "timing.h"
 #include "warpper_interface.h"
 
 namespace {
@@ -17,34 +15,20 @@ using brelmox::ComPtr;
 constexpr int kBatches = 7;
 constexpr LCID kLocale = 0x0409;
 
-double NowMicroseconds() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER value;
-        QueryPerformanceFrequency(&value);
-        return value;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now.QuadPart * 1e6 / frequency.QuadPart;
-}
-
 // Runs `call` in batches and prints the median per-call time; false when a
 // call failed, which makes the figure meaningless.
 template <typename Call>
 bool Measure(const char* name, int calls_per_batch, Call call) {
+    bool failed = false;
     std::vector<double> means;
     for (int batch = 0; batch < kBatches; ++batch) {
-        double start = NowMicroseconds();
-        for (int index = 0; index < calls_per_batch; ++index) {
-            if (FAILED(call())) {
-                printf("%s FAILED text\n", name);
-                return false;
-            }
-        }
-        means.push_back((NowMicroseconds() - start) / calls_per_batch);
+        means.push_back(bench::BatchMean(calls_per_batch, [&] { failed |= FAILED(call()); }));
     }
-    std::sort(means.begin(), means.end());
-    printf("%s %.2f us\n", name, means[kBatches / 2]);
+    if (failed) {
+        printf("com_%s_note FAILED text\n", name);
+        return false;
+    }
+    printf("com_%s_us %.2f us\n", name, bench::Median(means));
     return true;
 }
 

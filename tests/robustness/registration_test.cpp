@@ -1,0 +1,114 @@
+// Registering and unregistering in every order a setup program or an admin
+// might: each step reports success and the registry ends as it began.
+//
+// Runs in a prefix of its own, where nobody else registers the server.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <set>
+#include <string>
+
+#include "warpper_interface.h"
+
+namespace {
+
+typedef HRESULT(STDAPICALLTYPE* ServerFunction)();
+
+std::wstring GuidText(const GUID& guid) {
+    wchar_t text[40];
+    StringFromGUID2(guid, text, 40);
+    return text;
+}
+
+// The names of the subkeys of one key of HKEY_CLASSES_ROOT.
+std::set<std::wstring> Subkeys(const std::wstring& path) {
+    std::set<std::wstring> names;
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return names;
+    }
+    wchar_t name[256];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = 256;
+        if (RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS) {
+            break;
+        }
+        names.insert(name);
+    }
+    RegCloseKey(key);
+    return names;
+}
+
+// Everything under HKEY_CLASSES_ROOT where a COM server leaves keys.
+std::set<std::wstring> ClassesSnapshot() {
+    std::set<std::wstring> snapshot;
+    for (const wchar_t* area : {L"", L"CLSID", L"TypeLib", L"Interface"}) {
+        for (const std::wstring& name : Subkeys(area)) {
+            snapshot.insert(std::wstring(area) + L"\\" + name);
+        }
+    }
+    return snapshot;
+}
+
+bool KeyExists(const std::wstring& path) {
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+// The keys that registration owns; all present after it, none after removal.
+const std::wstring kOwnedKeys[] = {
+    L"BrelmoxCOM.Warpper",
+    L"BrelmoxCOM.Warpper.1",
+    L"CLSID\\" + GuidText(CLSID_Warpper),
+    L"TypeLib\\" + GuidText(LIBID_BRELMOXCOMLib),
+    L"Interface\\" + GuidText(IID_IWarpper),
+};
+
+void ExpectRegistered(bool registered) {
+    for (const std::wstring& key : kOwnedKeys) {
+        EXPECT_EQ(KeyExists(key), registered) << std::string(key.begin(), key.end());
+    }
+    EXPECT_TRUE(KeyExists(L"CLSID"));
+}
+
+TEST(Registration, AnyOrderEndsWhereItBegan) {
+    HMODULE server = LoadLibraryW(L"BrelmoxCOM.dll");
+    ASSERT_NE(server, nullptr);
+    auto register_server = reinterpret_cast<ServerFunction>(
+        reinterpret_cast<void*>(GetProcAddress(server, "DllRegisterServer")));
+    auto unregister_server = reinterpret_cast<ServerFunction>(
+        reinterpret_cast<void*>(GetProcAddress(server, "DllUnregisterServer")));
+    ASSERT_NE(register_server, nullptr);
+    ASSERT_NE(unregister_server, nullptr);
+
+    ExpectRegistered(false);
+    const std::set<std::wstring> before = ClassesSnapshot();
+
+    struct Step {
+        const char* what;
+        ServerFunction function;
+        bool registered_after;
+    } const steps[] = {
+        {"unregister without registering", unregister_server, false},
+        {"register", register_server, true},
+        {"register again", register_server, true},
+        {"unregister", unregister_server, false},
+        {"unregister again", unregister_server, false},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        EXPECT_EQ(step.function(), S_OK);
+        ExpectRegistered(step.registered_after);
+        if (!step.registered_after) {
+            EXPECT_EQ(ClassesSnapshot(), before) << "keys left behind or taken away";
+        }
+    }
+    FreeLibrary(server);
+}
+
+}  // namespace
