@@ -134,24 +134,6 @@ void ReleaseCachedClassObjects() {
     }
 }
 
-class LentLibAttr {
-public:
-    explicit LentLibAttr(ITypeLib* library) : library_(library) {}
-    ~LentLibAttr() {
-        if (attributes_ != nullptr) {
-            library_->ReleaseTLibAttr(attributes_);
-        }
-    }
-    LentLibAttr(const LentLibAttr&) = delete;
-    LentLibAttr& operator=(const LentLibAttr&) = delete;
-    TLIBATTR** put() { return &attributes_; }
-    const TLIBATTR* operator->() const { return attributes_; }
-
-private:
-    ITypeLib* library_;
-    TLIBATTR* attributes_ = nullptr;
-};
-
 // Removes the registration of the type library embedded in this file. A type
 // library that is not registered is nothing to remove.
 HRESULT UnregisterOwnTypeLibrary() {

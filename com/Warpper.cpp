@@ -42,43 +42,6 @@ struct TypeInfoHolder {
 TypeInfoHolder g_type_info = {&IID_IWarpper, &LIBID_BRELMOXCOMLib, 1, 0, nullptr, nullptr, 0,
                               false};
 
-// A TYPEATTR or FUNCDESC lent by a type information, handed back on scope exit.
-class LentTypeAttr {
-public:
-    explicit LentTypeAttr(ITypeInfo* info) : info_(info) {}
-    ~LentTypeAttr() {
-        if (attributes_ != nullptr) {
-            info_->ReleaseTypeAttr(attributes_);
-        }
-    }
-    LentTypeAttr(const LentTypeAttr&) = delete;
-    LentTypeAttr& operator=(const LentTypeAttr&) = delete;
-    TYPEATTR** put() { return &attributes_; }
-    const TYPEATTR* operator->() const { return attributes_; }
-
-private:
-    ITypeInfo* info_;
-    TYPEATTR* attributes_ = nullptr;
-};
-
-class LentFuncDesc {
-public:
-    explicit LentFuncDesc(ITypeInfo* info) : info_(info) {}
-    ~LentFuncDesc() {
-        if (description_ != nullptr) {
-            info_->ReleaseFuncDesc(description_);
-        }
-    }
-    LentFuncDesc(const LentFuncDesc&) = delete;
-    LentFuncDesc& operator=(const LentFuncDesc&) = delete;
-    FUNCDESC** put() { return &description_; }
-    const FUNCDESC* operator->() const { return description_; }
-
-private:
-    ITypeInfo* info_;
-    FUNCDESC* description_ = nullptr;
-};
-
 void WINAPI CleanUpTypeInfo(DWORD_PTR argument) {
     auto* holder = reinterpret_cast<TypeInfoHolder*>(argument);
     if (holder->type_info != nullptr) {

@@ -87,6 +87,30 @@ private:
     BSTR text_ = nullptr;
 };
 
+// A block that a type library or type information lends out (TYPEATTR,
+// FUNCDESC, TLIBATTR), handed back to its owner on scope exit.
+template <typename Owner, typename Block, void (STDMETHODCALLTYPE Owner::*GiveBack)(Block*)>
+class Lent {
+public:
+    explicit Lent(Owner* owner) : owner_(owner) {}
+    ~Lent() {
+        if (block_ != nullptr) {
+            (owner_->*GiveBack)(block_);
+        }
+    }
+    Lent(const Lent&) = delete;
+    Lent& operator=(const Lent&) = delete;
+    Block** put() { return &block_; }
+    const Block* operator->() const { return block_; }
+
+private:
+    Owner* owner_;
+    Block* block_ = nullptr;
+};
+using LentTypeAttr = Lent<ITypeInfo, TYPEATTR, &ITypeInfo::ReleaseTypeAttr>;
+using LentFuncDesc = Lent<ITypeInfo, FUNCDESC, &ITypeInfo::ReleaseFuncDesc>;
+using LentLibAttr = Lent<ITypeLib, TLIBATTR, &ITypeLib::ReleaseTLibAttr>;
+
 class CriticalSectionGuard {
 public:
     explicit CriticalSectionGuard(CRITICAL_SECTION& section) : section_(section) {

@@ -22,26 +22,8 @@ protected:
 };
 
 // TYPEATTR and TLIBATTR lent by their owner, given back on scope exit.
-template <typename Owner, typename Block, void (STDMETHODCALLTYPE Owner::*GiveBack)(Block*)>
-class Lent {
-public:
-    explicit Lent(Owner* owner) : owner_(owner) {}
-    ~Lent() {
-        if (block_ != nullptr) {
-            (owner_->*GiveBack)(block_);
-        }
-    }
-    Lent(const Lent&) = delete;
-    Lent& operator=(const Lent&) = delete;
-    Block** put() { return &block_; }
-    const Block* operator->() const { return block_; }
-
-private:
-    Owner* owner_;
-    Block* block_ = nullptr;
-};
-using LentTypeAttr = Lent<ITypeInfo, TYPEATTR, &ITypeInfo::ReleaseTypeAttr>;
-using LentLibAttr = Lent<ITypeLib, TLIBATTR, &ITypeLib::ReleaseTLibAttr>;
+using brelmox::LentLibAttr;
+using brelmox::LentTypeAttr;
 
 std::wstring Text(BSTR text) {
     return text != nullptr ? std::wstring(text, SysStringLen(text)) : std::wstring();

@@ -26,28 +26,27 @@ std::u16string TokenSidString() {
     return std::u16string(sid.begin(), sid.end());
 }
 
-TEST(AccountNames, ComputerNameMatchesTheEnvironment) {
+TEST(AccountNames, NamesMatchTheEnvironmentInBothWidths) {
+    struct Case {
+        const wchar_t* variable;
+        bool (CBrelmoxLib::*narrow)(char**);
+        bool (CBrelmoxLib::*wide)(unsigned short**);
+    } const cases[] = {
+        {L"COMPUTERNAME", &CBrelmoxLib::GetComputerNameA, &CBrelmoxLib::GetComputerNameW},
+        {L"USERNAME", &CBrelmoxLib::GetUserNameA, &CBrelmoxLib::GetUserNameW},
+    };
     CBrelmoxLib lib;
-    NarrowString narrow;
-    WideString wide;
-    ASSERT_TRUE(lib.GetComputerNameA(narrow.put()));
-    ASSERT_TRUE(lib.GetComputerNameW(wide.put()));
-    std::u16string expected = Environment(L"COMPUTERNAME");
-    ASSERT_FALSE(expected.empty());
-    EXPECT_EQ(ToU16(wide.get()), expected);
-    EXPECT_EQ(Narrowed(narrow.get()), expected);
-}
-
-TEST(AccountNames, UserNameMatchesTheEnvironment) {
-    CBrelmoxLib lib;
-    NarrowString narrow;
-    WideString wide;
-    ASSERT_TRUE(lib.GetUserNameA(narrow.put()));
-    ASSERT_TRUE(lib.GetUserNameW(wide.put()));
-    std::u16string expected = Environment(L"USERNAME");
-    ASSERT_FALSE(expected.empty());
-    EXPECT_EQ(ToU16(wide.get()), expected);
-    EXPECT_EQ(Narrowed(narrow.get()), expected);
+    for (const Case& c : cases) {
+        std::u16string expected = Environment(c.variable);
+        SCOPED_TRACE(ToAscii(expected));
+        ASSERT_FALSE(expected.empty());
+        NarrowString narrow;
+        WideString wide;
+        ASSERT_TRUE((lib.*c.narrow)(narrow.put()));
+        ASSERT_TRUE((lib.*c.wide)(wide.put()));
+        EXPECT_EQ(ToU16(wide.get()), expected);
+        EXPECT_EQ(Narrowed(narrow.get()), expected);
+    }
 }
 
 TEST(AccountNames, TripleNamesTheTokenAccount) {
