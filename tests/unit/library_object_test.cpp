@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "CBrelmoxLib.h"
@@ -103,6 +104,10 @@ TEST(CopyAssignment, IsSafeOnItselfAndWhenRepeated) {
     }
     ExpectSameContentNotSameTexts(other, lib);
 }
+
+// A member-wise copy would leave two objects releasing the same texts.
+static_assert(!std::is_copy_constructible<CBrelmoxLib>::value,
+              "copies are made by assignment, which copies the texts");
 
 TEST(CopyAssignment, ReturnsTheTarget) {
     CBrelmoxLib source, target;
