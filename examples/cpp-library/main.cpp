@@ -49,7 +49,8 @@ std::wstring FromWide(const unsigned short* text) {
 }
 
 // Writes a line as cscript does: any character to a console window, the
-// console's code page when the output is redirected.
+// console's code page when the output is redirected, and the OEM code page a
+// console would have when there is none.
 void WriteLine(std::wstring line) {
     line += L"\r\n";
     HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
@@ -60,6 +61,9 @@ void WriteLine(std::wstring line) {
         return;
     }
     UINT code_page = GetConsoleOutputCP();
+    if (code_page == 0) {
+        code_page = GetOEMCP();
+    }
     int size = WideCharToMultiByte(code_page, 0, line.data(), static_cast<int>(line.size()),
                                    nullptr, 0, nullptr, nullptr);
     std::string bytes(size, '\0');
