@@ -13,8 +13,7 @@ Dim warpper
 On Error Resume Next
 Set warpper = CreateObject("BrelmoxCOM.Warpper")
 If Err.Number <> 0 Then
-    WScript.Echo "Cannot create BrelmoxCOM.Warpper: " & Err.Description & _
-        " (0x" & Hex(Err.Number) & ")"
+    WScript.Echo "Cannot create BrelmoxCOM.Warpper: " & Err.Description & " (" & ErrorCode(Err.Number) & ")"
     WScript.Echo Hint()
     WScript.Quit 1
 End If
@@ -28,6 +27,16 @@ WScript.Echo "All OS names:"
 WScript.Echo warpper.GetOSNameAllPattern()
 WScript.Echo "Machine facts:"
 WScript.Echo warpper.GetOSEtcInfo()
+
+' VBScript's own errors (429: cannot create object) are known by their
+' decimal number, HRESULTs in hex.
+Function ErrorCode(number)
+    If number < 0 Then
+        ErrorCode = "0x" & Hex(number)
+    Else
+        ErrorCode = "error " & number
+    End If
+End Function
 
 ' A 64-bit host cannot load the server, registered or not.
 Function Hint()
