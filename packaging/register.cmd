@@ -14,7 +14,7 @@ if not exist "%server%" goto missing
 "%regsvr32%" /s "%server%"
 set "status=%ERRORLEVEL%"
 if not "%status%"=="0" goto failed
-echo Registered "%server%".
+echo Registered "%server%" with "%regsvr32%".
 exit /b 0
 
 :failed

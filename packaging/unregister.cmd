@@ -15,7 +15,7 @@ if not exist "%server%" goto missing
 "%regsvr32%" /u /s "%server%"
 set "status=%ERRORLEVEL%"
 if not "%status%"=="0" goto failed
-echo Unregistered "%server%".
+echo Unregistered "%server%" with "%regsvr32%".
 exit /b 0
 
 :failed
