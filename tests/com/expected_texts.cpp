@@ -2,7 +2,7 @@
 // for each ProgID given, its header line, then for each method a line with
 // its name and type and the text. Lines are written as cscript writes
 // WScript.Echo's when its output is not a console: in the console output
-// code page, each ended by CR LF.
+// code page (the OEM code page when there is no console), each ended by CR LF.
 //
 //   com_expected_texts PROGID...
 #include <windows.h>
@@ -19,6 +19,9 @@ void Echo(const std::string& ansi_text) {
     int units =
         MultiByteToWideChar(CP_ACP, 0, ansi_text.data(), ansi_text.size(), &wide[0], wide.size());
     UINT code_page = GetConsoleOutputCP();
+    if (code_page == 0) {
+        code_page = GetOEMCP();
+    }
     std::string line(
         WideCharToMultiByte(code_page, 0, wide.data(), units, nullptr, 0, nullptr, nullptr), '\0');
     WideCharToMultiByte(code_page, 0, wide.data(), units, &line[0], line.size(), nullptr, nullptr);

@@ -1,0 +1,41 @@
+# Packs the zip that the target dist makes; run by the build with cmake -P.
+#
+#   -DBUILD_DIR=   the project's build folder
+#   -DSTAGE_DIR=   scratch folder; the tree is laid out in STAGE_DIR/PACKAGE_NAME
+#   -DPACKAGE_NAME= the zip's top folder and base name
+#   -DZIP=         the zip to write
+#   -DCONFIG=      the configuration to install
+#   -DGENERATOR=   the generator for the examples' build
+#   -DOPTIONS=     further options for configuring the examples, separated by |
+cmake_minimum_required(VERSION 3.22)
+
+# Runs a step quietly; its output is shown when it fails.
+function(run)
+    execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE output
+                    ERROR_VARIABLE output)
+    if(NOT status EQUAL 0)
+        list(JOIN ARGN " " command)
+        message(FATAL_ERROR "${output}\ndist: failed (${status}): ${command}")
+    endif()
+endfunction()
+
+set(tree ${STAGE_DIR}/${PACKAGE_NAME})
+set(examples_build ${STAGE_DIR}/examples-build)
+string(REPLACE "|" ";" options "${OPTIONS}")
+
+file(REMOVE_RECURSE ${STAGE_DIR})
+run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${tree} --config ${CONFIG})
+
+# The C++ examples are built from the tree's own sources against the tree's
+# own package, as a user of the zip builds them, and installed beside the DLLs.
+run(${CMAKE_COMMAND} -S ${tree}/examples -B ${examples_build} -G ${GENERATOR} ${options}
+    -DCMAKE_BUILD_TYPE=${CONFIG} -DBrelmoxLib_DIR=${tree}/lib/cmake/BrelmoxLib)
+run(${CMAKE_COMMAND} --build ${examples_build} --config ${CONFIG})
+run(${CMAKE_COMMAND} --install ${examples_build} --prefix ${tree} --config ${CONFIG})
+
+get_filename_component(zip_dir ${ZIP} DIRECTORY)
+file(MAKE_DIRECTORY ${zip_dir})
+file(REMOVE ${ZIP})
+run(${CMAKE_COMMAND} -E chdir ${STAGE_DIR}
+    ${CMAKE_COMMAND} -E tar cf ${ZIP} --format=zip -- ${PACKAGE_NAME})
+message(STATUS "dist: ${ZIP}")

@@ -1,0 +1,106 @@
+// Prints what CBrelmoxLib tells about this machine: the five facts that
+// BrelmoxCOM also gives scripts, then the account's domain and SID.
+//
+// CBrelmoxLib gathers the Windows facts when it is constructed and keeps them
+// as three texts, read in place; each getter asks the system anew and hands
+// back a string that the caller releases with free(). BrelmoxLib.dll and
+// Pellwick.dll must lie beside the program (or on PATH).
+#include <windows.h>
+#include <stdlib.h>
+
+#include <string>
+
+#include "CBrelmoxLib.h"
+
+namespace {
+
+// A string that a getter of CBrelmoxLib allocated, released with free().
+template <typename Char>
+class HeapString {
+public:
+    HeapString() = default;
+    HeapString(const HeapString&) = delete;
+    HeapString& operator=(const HeapString&) = delete;
+    ~HeapString() { free(text_); }
+
+    // The getters' out-parameter: they expect it null.
+    Char** out() { return &text_; }
+    const Char* get() const { return text_; }
+
+private:
+    Char* text_ = nullptr;
+};
+
+// The library's narrow texts are in the ANSI code page.
+std::wstring FromAnsi(const char* text) {
+    if (text == nullptr || *text == '\0') {
+        return std::wstring();
+    }
+    int units = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    std::wstring wide(units, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, -1, &wide[0], units);
+    wide.resize(units - 1);
+    return wide;
+}
+
+// The wide getters hand out UTF-16 as unsigned short.
+std::wstring FromWide(const unsigned short* text) {
+    return text != nullptr ? std::wstring(reinterpret_cast<const wchar_t*>(text)) : std::wstring();
+}
+
+// Writes a line as cscript does: any character to a console window, the
+// console's code page when the output is redirected, and the OEM code page a
+// console would have when there is none.
+void WriteLine(std::wstring line) {
+    line += L"\r\n";
+    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    DWORD written = 0;
+    if (GetConsoleMode(output, &mode)) {
+        WriteConsoleW(output, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+        return;
+    }
+    UINT code_page = GetConsoleOutputCP();
+    if (code_page == 0) {
+        code_page = GetOEMCP();
+    }
+    int size = WideCharToMultiByte(code_page, 0, line.data(), static_cast<int>(line.size()),
+                                   nullptr, 0, nullptr, nullptr);
+    std::string bytes(size, '\0');
+    WideCharToMultiByte(code_page, 0, line.data(), static_cast<int>(line.size()), &bytes[0], size,
+                        nullptr, nullptr);
+    WriteFile(output, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+}  // namespace
+
+int main() {
+    CBrelmoxLib library;
+
+    HeapString<unsigned short> user_name;
+    HeapString<unsigned short> computer_name;
+    library.GetUserNameW(user_name.out());
+    library.GetComputerNameW(computer_name.out());
+    WriteLine(L"User name: " + FromWide(user_name.get()));
+    WriteLine(L"Computer name: " + FromWide(computer_name.get()));
+
+    // m_pOSName is null when Windows did not tell its version: an empty line.
+    WriteLine(L"OS name:");
+    WriteLine(FromAnsi(library.m_pOSName));
+    WriteLine(L"All OS names:");
+    WriteLine(FromAnsi(library.m_pOSNameAllPattern));
+    WriteLine(L"Machine facts:");
+    WriteLine(FromAnsi(library.m_pOSEtcInfo));
+
+    HeapString<unsigned short> user;
+    HeapString<unsigned short> domain;
+    HeapString<unsigned short> sid;
+    if (!library.GetUserNameAndDomainNameAndSidW(user.out(), domain.out(), sid.out())) {
+        WriteLine(L"The account's domain and SID are not available.");
+        return 1;
+    }
+    WriteLine(L"Account: " + FromWide(domain.get()) + L"\\" + FromWide(user.get()));
+    // The SID text comes labelled: "sid=S-1-5-...".
+    WriteLine(FromWide(sid.get()));
+    return 0;
+}
