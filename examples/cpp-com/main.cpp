@@ -12,6 +12,7 @@
 #undef GetUserName
 #undef GetComputerName
 #include "BrelmoxCOM.h"
+#include "write_line.h"
 
 #include <stdio.h>
 
@@ -75,30 +76,6 @@ public:
 private:
     VARIANT value_;
 };
-
-// Writes a line as cscript does: any character to a console window, the
-// console's code page when the output is redirected, and the OEM code page a
-// console would have when there is none.
-void WriteLine(std::wstring line) {
-    line += L"\r\n";
-    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
-    DWORD mode = 0;
-    DWORD written = 0;
-    if (GetConsoleMode(output, &mode)) {
-        WriteConsoleW(output, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-        return;
-    }
-    UINT code_page = GetConsoleOutputCP();
-    if (code_page == 0) {
-        code_page = GetOEMCP();
-    }
-    int size = WideCharToMultiByte(code_page, 0, line.data(), static_cast<int>(line.size()),
-                                   nullptr, 0, nullptr, nullptr);
-    std::string bytes(size, '\0');
-    WideCharToMultiByte(code_page, 0, line.data(), static_cast<int>(line.size()), &bytes[0], size,
-                        nullptr, nullptr);
-    WriteFile(output, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-}
 
 int Fail(const char* what, HRESULT result) {
     fprintf(stderr, "%s failed: 0x%08lX\n", what, static_cast<unsigned long>(result));

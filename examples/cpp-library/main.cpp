@@ -11,6 +11,7 @@
 #include <string>
 
 #include "CBrelmoxLib.h"
+#include "write_line.h"
 
 namespace {
 
@@ -46,30 +47,6 @@ std::wstring FromAnsi(const char* text) {
 // The wide getters hand out UTF-16 as unsigned short.
 std::wstring FromWide(const unsigned short* text) {
     return text != nullptr ? std::wstring(reinterpret_cast<const wchar_t*>(text)) : std::wstring();
-}
-
-// Writes a line as cscript does: any character to a console window, the
-// console's code page when the output is redirected, and the OEM code page a
-// console would have when there is none.
-void WriteLine(std::wstring line) {
-    line += L"\r\n";
-    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
-    DWORD mode = 0;
-    DWORD written = 0;
-    if (GetConsoleMode(output, &mode)) {
-        WriteConsoleW(output, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-        return;
-    }
-    UINT code_page = GetConsoleOutputCP();
-    if (code_page == 0) {
-        code_page = GetOEMCP();
-    }
-    int size = WideCharToMultiByte(code_page, 0, line.data(), static_cast<int>(line.size()),
-                                   nullptr, 0, nullptr, nullptr);
-    std::string bytes(size, '\0');
-    WideCharToMultiByte(code_page, 0, line.data(), static_cast<int>(line.size()), &bytes[0], size,
-                        nullptr, nullptr);
-    WriteFile(output, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 }  // namespace
