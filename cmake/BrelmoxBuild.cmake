@@ -26,3 +26,21 @@ function(brelmox_version_resource target rc_file)
         target_sources(${target} PRIVATE ${rc_file})
     endif()
 endfunction()
+
+# brelmox_visual_cpp_import_library(<target>): <target>.lib beside the MinGW
+# import library, in the format of Visual C++'s import libraries, for every
+# name the DLL exports. Made from the linked DLL's export table, so that it
+# also serves a MinGW link that finds it first (g++ -static picks up X.lib for
+# -lX before libX.dll.a).
+function(brelmox_visual_cpp_import_library target)
+    find_program(BRELMOX_LLVM_DLLTOOL NAMES llvm-dlltool llvm-dlltool-14 REQUIRED)
+    set(import_library ${CMAKE_ARCHIVE_OUTPUT_DIRECTORY}/${target}.lib)
+    add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -DDLL=$<TARGET_FILE:${target}> -DOBJDUMP=${BRELMOX_OBJDUMP}
+                -DDLLTOOL=${BRELMOX_LLVM_DLLTOOL} -DIMPORT_LIBRARY=${import_library}
+                -P ${PROJECT_SOURCE_DIR}/cmake/VisualCppImportLibrary.cmake
+        BYPRODUCTS ${import_library}
+        COMMENT "Visual C++ import library ${target}.lib"
+        VERBATIM)
+    set_target_properties(${target} PROPERTIES BRELMOX_VISUAL_CPP_IMPLIB ${import_library})
+endfunction()

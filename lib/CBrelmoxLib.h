@@ -3,7 +3,12 @@
 // Constructing an object identifies the operating system and gathers the
 // machine facts at once; the three texts stay valid until the object is
 // destroyed and are read in place. The getters ask the system on each call and
-// hand back a new heap string that the caller releases with free().
+// hand back a new string on the heap of msvcrt.dll, the C run-time all modules
+// share: the caller releases it with free() from msvcrt.dll, or with
+// CPellwick::Sfree when it has a run-time of its own (as Visual C++ programs do).
+//
+// BrelmoxLib.dll exports the class under both g++'s and Visual C++'s names, so
+// this header serves either compiler: link libBrelmoxLib.dll.a or BrelmoxLib.lib.
 #pragma once
 
 #include <windows.h>
@@ -51,3 +56,10 @@ private:
     void AddDebugStringDWORD(char* text, char* label, unsigned long value);
     void AddDebugStringStr(char* text, char* label, char* value);
 };
+
+#if defined(_WIN32) && !defined(_WIN64)
+// Clients of either compiler allocate the object and read its members in place:
+// its size and layout are part of the DLL's binary interface.
+static_assert(sizeof(CBrelmoxLib) == 168,
+              "CBrelmoxLib's size is part of BrelmoxLib.dll's interface");
+#endif

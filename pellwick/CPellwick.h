@@ -1,7 +1,9 @@
 // CPellwick: heap strings, a file's version text and text-to-VARIANT conversion.
 //
-// Every buffer handed out is a block of the process's C runtime heap (msvcrt on
-// Windows), so callers in any module may release it with Sfree or free.
+// Every buffer handed out is a block of the heap of msvcrt.dll, the C runtime
+// all modules share; callers release it with Sfree, or with free() when they use
+// msvcrt.dll too. Pellwick.dll exports the class under both g++'s and Visual
+// C++'s names: link libPellwick.dll.a or Pellwick.lib.
 // Results: 0 or more is success, a negative value failure.
 #pragma once
 
