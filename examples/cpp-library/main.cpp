@@ -3,26 +3,30 @@
 //
 // CBrelmoxLib gathers the Windows facts when it is constructed and keeps them
 // as three texts, read in place; each getter asks the system anew and hands
-// back a string that the caller releases with free(). BrelmoxLib.dll and
-// Pellwick.dll must lie beside the program (or on PATH).
+// back a string from the heap of msvcrt.dll, which CPellwick::Sfree releases
+// whatever C run-time this program uses (Visual C++ programs have their own).
+// BrelmoxLib.dll and Pellwick.dll must lie beside the program (or on PATH).
 #include <windows.h>
-#include <stdlib.h>
 
 #include <string>
 
 #include "CBrelmoxLib.h"
+#include "CPellwick.h"
 #include "write_line.h"
 
 namespace {
 
-// A string that a getter of CBrelmoxLib allocated, released with free().
+// A string that a getter of CBrelmoxLib allocated, released by Pellwick.
 template <typename Char>
 class HeapString {
 public:
     HeapString() = default;
     HeapString(const HeapString&) = delete;
     HeapString& operator=(const HeapString&) = delete;
-    ~HeapString() { free(text_); }
+    ~HeapString() {
+        unsigned char* bytes = reinterpret_cast<unsigned char*>(text_);
+        CPellwick().Sfree(&bytes);
+    }
 
     // The getters' out-parameter: they expect it null.
     Char** out() { return &text_; }
