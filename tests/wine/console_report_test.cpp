@@ -69,14 +69,18 @@ struct Outcome {
     std::string out, err;
 };
 
-std::string ReadAll(HANDLE pipe) {
-    std::string data;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(pipe, buffer, sizeof buffer, &read, nullptr) && read != 0) {
+// Appends what the pipe holds now, without waiting for more.
+void ReadAvailable(HANDLE pipe, std::string& data) {
+    DWORD available = 0;
+    while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available != 0) {
+        char buffer[4096];
+        DWORD read = 0;
+        DWORD wanted = available < sizeof buffer ? available : sizeof buffer;
+        if (!ReadFile(pipe, buffer, wanted, &read, nullptr) || read == 0) {
+            return;
+        }
         data.append(buffer, read);
     }
-    return data;
 }
 
 // Runs the program; without a usable standard output when `with_output` is false.
@@ -103,9 +107,15 @@ Outcome RunProgram(const std::wstring& program, bool with_output) {
     CloseHandle(out_write);
     CloseHandle(err_write);
     if (started) {
-        outcome.out = ReadAll(out_read);
-        outcome.err = ReadAll(err_read);
-        WaitForSingleObject(process.hProcess, INFINITE);
+        // The pipes are read until the program ends, not until they close: the
+        // desktop process that Wine starts for a program's first window call
+        // may keep a copy of its standard handles for as long as it lives.
+        while (WaitForSingleObject(process.hProcess, 10) == WAIT_TIMEOUT) {
+            ReadAvailable(out_read, outcome.out);
+            ReadAvailable(err_read, outcome.err);
+        }
+        ReadAvailable(out_read, outcome.out);
+        ReadAvailable(err_read, outcome.err);
         GetExitCodeProcess(process.hProcess, &outcome.exit_code);
         CloseHandle(process.hProcess);
         CloseHandle(process.hThread);
