@@ -33,10 +33,13 @@ endfunction()
 # also serves a MinGW link that finds it first (g++ -static picks up X.lib for
 # -lX before libX.dll.a).
 function(brelmox_visual_cpp_import_library target)
-    find_program(BRELMOX_LLVM_DLLTOOL NAMES llvm-dlltool llvm-dlltool-14 REQUIRED)
+    find_program(BRELMOX_LLVM_DLLTOOL llvm-dlltool REQUIRED)
+    find_program(BRELMOX_LLVM_READOBJ llvm-readobj REQUIRED)
     set(import_library ${CMAKE_ARCHIVE_OUTPUT_DIRECTORY}/${target}.lib)
     add_custom_command(TARGET ${target} POST_BUILD
-        COMMAND ${CMAKE_COMMAND} -DDLL=$<TARGET_FILE:${target}> -DOBJDUMP=${BRELMOX_OBJDUMP}
+        COMMAND ${CMAKE_COMMAND} -E env LLVM_READOBJ=${BRELMOX_LLVM_READOBJ}
+                ${CMAKE_COMMAND} -DDLL=$<TARGET_FILE:${target}>
+                -DPE_TABLES=${PROJECT_SOURCE_DIR}/tools/pe-tables
                 -DDLLTOOL=${BRELMOX_LLVM_DLLTOOL} -DIMPORT_LIBRARY=${import_library}
                 -P ${PROJECT_SOURCE_DIR}/cmake/VisualCppImportLibrary.cmake
         BYPRODUCTS ${import_library}

@@ -2,17 +2,16 @@
 # build with cmake -P after the DLL is linked.
 #
 #   -DDLL=             the DLL
-#   -DOBJDUMP=         MinGW's objdump, to read the export table
+#   -DPE_TABLES=       tools/pe-tables, to read the export table
 #   -DDLLTOOL=         llvm-dlltool
 #   -DIMPORT_LIBRARY=  the .lib to write
 cmake_minimum_required(VERSION 3.22)
 
-execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE headers RESULT_VARIABLE status)
+execute_process(COMMAND ${PE_TABLES} exports ${DLL} OUTPUT_VARIABLE table RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
     message(FATAL_ERROR "cannot read the export table of ${DLL}")
 endif()
-string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n([^\n]+\n)+" table "${headers}")
-string(REGEX MATCHALL "\\[ *[0-9]+\\] [^\n]+" entries "${table}")
+string(REGEX MATCHALL "[^\n]+" entries "${table}")
 if(NOT entries)
     message(FATAL_ERROR "${DLL} exports nothing")
 endif()
@@ -20,7 +19,7 @@ endif()
 get_filename_component(dll_name ${DLL} NAME)
 set(definition "LIBRARY ${dll_name}\nEXPORTS\n")
 foreach(entry IN LISTS entries)
-    string(REGEX REPLACE "^\\[ *[0-9]+\\] +" "" name "${entry}")
+    string(REGEX REPLACE " .*" "" name "${entry}")
     string(APPEND definition "    ${name}\n")
 endforeach()
 set(def_file ${IMPORT_LIBRARY}.def)

@@ -26,7 +26,6 @@ set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
 # Tools that only exist for this target.
 set(BRELMOX_WIDL ${BRELMOX_MINGW_PREFIX}-widl)
 set(BRELMOX_DLLTOOL ${BRELMOX_MINGW_PREFIX}-dlltool)
-set(BRELMOX_OBJDUMP ${BRELMOX_MINGW_PREFIX}-objdump)
 set(BRELMOX_CXXFILT ${BRELMOX_MINGW_PREFIX}-c++filt)
 
 # Programs whose entry point is wmain.
