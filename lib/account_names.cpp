@@ -1,9 +1,11 @@
 // Who runs us and where: computer name, user name, and the account's domain and
-// SID, each in narrow (ANSI code page) and wide (UTF-16) form.
+// SID, each in narrow (ANSI code page) and wide (UTF-16) form. Each operation
+// is written once, over the name calls of one width (name_calls.h).
 #include "CBrelmoxLib.h"
 
 #include "CPellwick.h"
 #include "growing_text.h"
+#include "name_calls.h"
 #include "scoped.h"
 
 namespace brelmox {
@@ -12,8 +14,6 @@ namespace {
 // Scratch room for a computer name: 15 characters and the terminator, in wide
 // characters or, for double-byte code pages, in up to two bytes each.
 constexpr unsigned long kComputerNameBytes = 32;
-constexpr DWORD kComputerNameWideCapacity = kComputerNameBytes / sizeof(WCHAR);
-constexpr DWORD kComputerNameNarrowCapacity = kComputerNameBytes;
 
 // The identifier authority as one character: only the last byte counts.
 char AuthorityCharacter(const SID_IDENTIFIER_AUTHORITY& authority) {
@@ -42,41 +42,117 @@ bool ForEachSidPiece(PSID sid, Emit emit) {
     return true;
 }
 
-// Builds the SID text in *text, one CPellwick call per piece. The output is the
-// method's own from here on, so whatever the caller left there is not freed.
-bool BuildSidText(CPellwick& pellwick, unsigned char** text, PSID sid, bool wide) {
-    *text = nullptr;
+// Builds the SID text in `text`, one CPellwick call per piece.
+template <typename Calls>
+bool BuildSidText(CPellwick& pellwick, OutputString<typename Calls::Char>& text, PSID sid) {
     bool first = true;
     return ForEachSidPiece(sid, [&](const char* piece, size_t length) {
-        long result;
-        if (wide) {
-            unsigned short units[kDecimalCapacity];
-            for (size_t i = 0; i < length; ++i) {
-                units[i] = static_cast<unsigned char>(piece[i]);
-            }
-            units[length] = 0;
-            auto** target = reinterpret_cast<unsigned short**>(text);
-            result =
-                first ? pellwick.SmemStrCpyW(target, units) : pellwick.SmemAddCharW(target, units);
-        } else {
-            unsigned char bytes[kDecimalCapacity];
-            memcpy(bytes, piece, length);
-            bytes[length] = 0;
-            result = first ? pellwick.SmemStrCpy(text, bytes)
-                           : pellwick.SmemAddChar(text, strlen(reinterpret_cast<char*>(*text)),
-                                                  bytes, static_cast<unsigned long>(length));
+        typename Calls::Char units[kDecimalCapacity];
+        for (size_t i = 0; i < length; ++i) {
+            units[i] = static_cast<unsigned char>(piece[i]);
         }
+        units[length] = 0;
+        long result =
+            first ? Calls::Copy(pellwick, text.put(), units)
+                  : Calls::Append(pellwick, text.address(), units,
+                                  static_cast<unsigned long>(length));
         first = false;
         return result >= 0;
     });
 }
 
-// Copies a zero-terminated name from scratch into the caller's new string.
-bool CopyName(CPellwick& pellwick, unsigned char** target, unsigned char* name, bool wide) {
-    long result = wide ? pellwick.SmemStrCpyW(reinterpret_cast<unsigned short**>(target),
-                                              reinterpret_cast<unsigned short*>(name))
-                       : pellwick.SmemStrCpy(target, name);
-    return result >= 0;
+// The process token's TokenUser record, from its two-call size query.
+HeapPtr<TOKEN_USER> QueryTokenUser(HANDLE token) {
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    HeapPtr<TOKEN_USER> record(static_cast<TOKEN_USER*>(malloc(size)));
+    if (!record || !GetTokenInformation(token, TokenUser, record.get(), size, &size)) {
+        return nullptr;
+    }
+    return record;
+}
+
+// Room for `length` characters of the width, as a new string in `text`.
+template <typename Char>
+bool AllocateName(CPellwick& pellwick, OutputString<Char>& text, DWORD length) {
+    if (length > 0xFFFFFFFFul / sizeof(Char)) {
+        return false;
+    }
+    return pellwick.Smalloc(reinterpret_cast<unsigned char**>(text.put()),
+                            length * sizeof(Char)) >= 0;
+}
+
+template <typename Calls>
+bool ComputerName(typename Calls::Char** name) {
+    using Char = typename Calls::Char;
+    CPellwick pellwick;
+    PellwickString<unsigned char> scratch(pellwick);
+    if (pellwick.Smalloc(scratch.put(), kComputerNameBytes) < 0) {
+        return false;
+    }
+    auto* found = reinterpret_cast<Char*>(scratch.get());
+    DWORD capacity = kComputerNameBytes / sizeof(Char);
+    return Calls::GetComputerName(found, &capacity) && Calls::Copy(pellwick, name, found) >= 0;
+}
+
+template <typename Calls>
+bool UserName(typename Calls::Char** name) {
+    using Char = typename Calls::Char;
+    CPellwick pellwick;
+    DWORD length = 0;
+    Calls::GetUserName(nullptr, &length);
+    // Room for `length` wide characters and a terminator, whatever the width.
+    if (length > (0xFFFFFFFFul - 2) / 2) {
+        return false;
+    }
+    PellwickString<unsigned char> scratch(pellwick);
+    if (pellwick.Smalloc(scratch.put(), 2 * length + 2) < 0) {
+        return false;
+    }
+    auto* found = reinterpret_cast<Char*>(scratch.get());
+    return Calls::GetUserName(found, &length) && Calls::Copy(pellwick, name, found) >= 0;
+}
+
+template <typename Calls>
+bool AccountTriple(typename Calls::Char** user_out, typename Calls::Char** domain_out,
+                   typename Calls::Char** sid_out) {
+    using Char = typename Calls::Char;
+    CPellwick pellwick;
+    ScopedHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_READ, token.put())) {
+        return false;
+    }
+    HeapPtr<TOKEN_USER> record = QueryTokenUser(token.get());
+    if (!record) {
+        return false;
+    }
+    PSID account = record->User.Sid;
+
+    OutputString<Char> sid(pellwick, sid_out);
+    if (!BuildSidText<Calls>(pellwick, sid, account)) {
+        return false;
+    }
+
+    OutputString<Char> user(pellwick, user_out);
+    OutputString<Char> domain(pellwick, domain_out);
+    DWORD user_length = 0;
+    DWORD domain_length = 0;
+    Calls::LookupAccountSid(account, nullptr, &user_length, nullptr, &domain_length);
+    if (!AllocateName(pellwick, user, user_length) ||
+        !AllocateName(pellwick, domain, domain_length) ||
+        !Calls::LookupAccountSid(account, user.get(), &user_length, domain.get(),
+                                 &domain_length)) {
+        return false;
+    }
+    user.commit();
+    domain.commit();
+    sid.commit();
+    return true;
+}
+
+template <typename Char>
+Char** As(unsigned char** output) {
+    return reinterpret_cast<Char**>(output);
 }
 
 }  // namespace
@@ -114,95 +190,20 @@ bool CBrelmoxLib::GetUserNameAndDomainNameAndSidW(unsigned short** user, unsigne
 }
 
 bool CBrelmoxLib::GetComputerNameMain(unsigned char** name, bool wide) {
-    CPellwick pellwick;
-    PellwickString<unsigned char> scratch(pellwick);
-    if (pellwick.Smalloc(scratch.put(), kComputerNameBytes) < 0) {
-        return false;
-    }
-    BOOL found;
-    if (wide) {
-        DWORD capacity = kComputerNameWideCapacity;
-        found = ::GetComputerNameW(reinterpret_cast<WCHAR*>(scratch.get()), &capacity);
-    } else {
-        DWORD capacity = kComputerNameNarrowCapacity;
-        found = ::GetComputerNameA(reinterpret_cast<char*>(scratch.get()), &capacity);
-    }
-    return found && CopyName(pellwick, name, scratch.get(), wide);
+    return wide ? ComputerName<WideNameCalls>(As<unsigned short>(name))
+                : ComputerName<AnsiNameCalls>(name);
 }
 
 bool CBrelmoxLib::GetUserNameMain(unsigned char** name, bool wide) {
-    CPellwick pellwick;
-    DWORD length = 0;
-    if (wide) {
-        ::GetUserNameW(nullptr, &length);
-    } else {
-        ::GetUserNameA(nullptr, &length);
-    }
-    // Room for `length` wide characters and a terminator, whatever the width.
-    if (length > (0xFFFFFFFFul - 2) / 2) {
-        return false;
-    }
-    PellwickString<unsigned char> scratch(pellwick);
-    if (pellwick.Smalloc(scratch.put(), 2 * length + 2) < 0) {
-        return false;
-    }
-    BOOL found = wide ? ::GetUserNameW(reinterpret_cast<WCHAR*>(scratch.get()), &length)
-                      : ::GetUserNameA(reinterpret_cast<char*>(scratch.get()), &length);
-    return found && CopyName(pellwick, name, scratch.get(), wide);
+    return wide ? UserName<WideNameCalls>(As<unsigned short>(name))
+                : UserName<AnsiNameCalls>(name);
 }
 
 bool CBrelmoxLib::GetUserNameAndDomainNameAndSidMain(unsigned char** user, unsigned char** domain,
                                                      unsigned char** sid, bool wide) {
-    CPellwick pellwick;
-    ScopedHandle token;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_READ, token.put())) {
-        return false;
-    }
-
-    DWORD record_size = 0;
-    GetTokenInformation(token.get(), TokenUser, nullptr, 0, &record_size);
-    HeapPtr<TOKEN_USER> record(static_cast<TOKEN_USER*>(malloc(record_size)));
-    if (!record ||
-        !GetTokenInformation(token.get(), TokenUser, record.get(), record_size, &record_size)) {
-        return false;
-    }
-    PSID account = record->User.Sid;
-
-    if (!BuildSidText(pellwick, sid, account, wide)) {
-        pellwick.Sfree(sid);
-        return false;
-    }
-
-    *user = nullptr;
-    *domain = nullptr;
-    DWORD user_length = 0;
-    DWORD domain_length = 0;
-    SID_NAME_USE use;
     if (wide) {
-        LookupAccountSidW(nullptr, account, nullptr, &user_length, nullptr, &domain_length, &use);
-    } else {
-        LookupAccountSidA(nullptr, account, nullptr, &user_length, nullptr, &domain_length, &use);
+        return AccountTriple<WideNameCalls>(As<unsigned short>(user), As<unsigned short>(domain),
+                                            As<unsigned short>(sid));
     }
-    const unsigned long unit = wide ? sizeof(WCHAR) : 1;
-    if (pellwick.Smalloc(user, user_length * unit) < 0) {
-        pellwick.Sfree(sid);
-        return false;
-    }
-    if (pellwick.Smalloc(domain, domain_length * unit) < 0) {
-        pellwick.Sfree(user);
-        pellwick.Sfree(sid);
-        return false;
-    }
-    BOOL found =
-        wide ? LookupAccountSidW(nullptr, account, reinterpret_cast<WCHAR*>(*user), &user_length,
-                                 reinterpret_cast<WCHAR*>(*domain), &domain_length, &use)
-             : LookupAccountSidA(nullptr, account, reinterpret_cast<char*>(*user), &user_length,
-                                 reinterpret_cast<char*>(*domain), &domain_length, &use);
-    if (!found) {
-        pellwick.Sfree(user);
-        pellwick.Sfree(domain);
-        pellwick.Sfree(sid);
-        return false;
-    }
-    return true;
+    return AccountTriple<AnsiNameCalls>(user, domain, sid);
 }

@@ -75,15 +75,11 @@ Machine TypicalMachine() {
     m.version.wProductType = VER_NT_WORKSTATION;
     m.metrics = {{SM_MOUSEPRESENT, 1}, {SM_MOUSEWHEELPRESENT, 1}, {SM_NETWORK, 3},
                  {SM_CXSCREEN, 1024},  {SM_CYSCREEN, 768},        {SM_CMOUSEBUTTONS, 3}};
-    m.computer_name_a = "WORKSTATION7";
-    m.computer_name_w = u"WORKSTATION7";
-    m.user_name_a = "alice";
-    m.user_name_w = u"alice";
+    m.computer_name = u"WORKSTATION7";
+    m.user_name = u"alice";
     m.token_sid = Sid{{0, 0, 0, 0, 0, 5}, {21, 100, 200, 300, 1004}};
-    m.account_a = "alice";
-    m.account_w = u"alice";
-    m.domain_a = "WORKSTATION7";
-    m.domain_w = u"WORKSTATION7";
+    m.account = u"alice";
+    m.domain = u"WORKSTATION7";
     return m;
 }
 
@@ -123,12 +119,14 @@ BOOL AnswerName(const std::basic_string<Char>& name, Char* buffer, LPDWORD size,
     return TRUE;
 }
 
+// `reported` is the length the size checks use: the text's own, or (for
+// Wine's narrow lookup with a double-byte code page) its length in characters.
 template <typename Char>
 BOOL AnswerAccount(const std::basic_string<Char>& account, const std::basic_string<Char>& domain,
-                   Char* name, LPDWORD name_size, Char* domain_name, LPDWORD domain_size,
-                   PSID_NAME_USE use) {
-    DWORD name_needed = static_cast<DWORD>(account.size() + 1);
-    DWORD domain_needed = static_cast<DWORD>(domain.size() + 1);
+                   DWORD account_reported, DWORD domain_reported, Char* name, LPDWORD name_size,
+                   Char* domain_name, LPDWORD domain_size, PSID_NAME_USE use) {
+    DWORD name_needed = account_reported + 1;
+    DWORD domain_needed = domain_reported + 1;
     if (name == nullptr || domain_name == nullptr || *name_size < name_needed ||
         *domain_size < domain_needed) {
         *name_size = name_needed;
@@ -136,8 +134,8 @@ BOOL AnswerAccount(const std::basic_string<Char>& account, const std::basic_stri
         state().last_error = ERROR_INSUFFICIENT_BUFFER;
         return FALSE;
     }
-    memcpy(name, account.c_str(), name_needed * sizeof(Char));
-    memcpy(domain_name, domain.c_str(), domain_needed * sizeof(Char));
+    memcpy(name, account.c_str(), (account.size() + 1) * sizeof(Char));
+    memcpy(domain_name, domain.c_str(), (domain.size() + 1) * sizeof(Char));
     *name_size = name_needed - 1;
     *domain_size = domain_needed - 1;
     if (use != nullptr) {
@@ -146,7 +144,35 @@ BOOL AnswerAccount(const std::basic_string<Char>& account, const std::basic_stri
     return TRUE;
 }
 
+bool DoubleByte() {
+    return state().machine.ansi_code_page == AnsiCodePage::kDoubleByte;
+}
+
+// One character in the ANSI code page; false when it lacks the character.
+bool AppendAnsi(char16_t unit, std::string& text) {
+    if (unit < 0x80 || (unit <= 0xFF && !DoubleByte())) {
+        text.push_back(static_cast<char>(unit));
+        return true;
+    }
+    if (!DoubleByte()) {
+        text.push_back('?');
+        return false;
+    }
+    // Lead and trail byte in the ranges of code page 932; no byte is zero.
+    text.push_back(static_cast<char>(0x81 + (unit >> 8) % 0x1F));
+    text.push_back(static_cast<char>(0x40 + unit % 0x3F));
+    return true;
+}
+
 }  // namespace
+
+std::string ToAnsi(const std::u16string& text) {
+    std::string ansi;
+    for (char16_t unit : text) {
+        AppendAnsi(unit, ansi);
+    }
+    return ansi;
+}
 
 const char* ApiName(Api api) {
     static const char* const kNames[] = {
@@ -331,14 +357,15 @@ BOOL WINAPI GetComputerNameA(LPSTR buffer, LPDWORD size) {
     if (Fails(Api::kGetComputerNameA) || size == nullptr) {
         return FALSE;
     }
-    return stand_in::AnswerName(state().machine.computer_name_a, buffer, size, false);
+    return stand_in::AnswerName(stand_in::ToAnsi(state().machine.computer_name), buffer, size,
+                                false);
 }
 
 BOOL WINAPI GetComputerNameW(LPWSTR buffer, LPDWORD size) {
     if (Fails(Api::kGetComputerNameW) || size == nullptr) {
         return FALSE;
     }
-    return stand_in::AnswerName(state().machine.computer_name_w, buffer, size, false);
+    return stand_in::AnswerName(state().machine.computer_name, buffer, size, false);
 }
 
 // ---- Security -------------------------------------------------------------------------------
@@ -347,14 +374,18 @@ BOOL WINAPI GetUserNameA(LPSTR buffer, LPDWORD size) {
     if (Fails(Api::kGetUserNameA) || size == nullptr) {
         return FALSE;
     }
-    return stand_in::AnswerName(state().machine.user_name_a, buffer, size, true);
+    std::string name = stand_in::ToAnsi(state().machine.user_name);
+    if (stand_in::DoubleByte()) {
+        name.resize(name.size() / 2);
+    }
+    return stand_in::AnswerName(name, buffer, size, true);
 }
 
 BOOL WINAPI GetUserNameW(LPWSTR buffer, LPDWORD size) {
     if (Fails(Api::kGetUserNameW) || size == nullptr) {
         return FALSE;
     }
-    return stand_in::AnswerName(state().machine.user_name_w, buffer, size, true);
+    return stand_in::AnswerName(state().machine.user_name, buffer, size, true);
 }
 
 BOOL WINAPI OpenProcessToken(HANDLE process, DWORD access, PHANDLE token) {
@@ -412,8 +443,13 @@ BOOL WINAPI LookupAccountSidA(LPCSTR, PSID, LPSTR name, LPDWORD name_size, LPSTR
         return FALSE;
     }
     const stand_in::Machine& m = state().machine;
-    return stand_in::AnswerAccount(m.account_a, m.domain_a, name, name_size, domain, domain_size,
-                                   use);
+    std::string account = stand_in::ToAnsi(m.account), domain_name = stand_in::ToAnsi(m.domain);
+    bool in_characters = stand_in::DoubleByte();
+    return stand_in::AnswerAccount(
+        account, domain_name,
+        static_cast<DWORD>(in_characters ? m.account.size() : account.size()),
+        static_cast<DWORD>(in_characters ? m.domain.size() : domain_name.size()), name, name_size,
+        domain, domain_size, use);
 }
 
 BOOL WINAPI LookupAccountSidW(LPCWSTR, PSID, LPWSTR name, LPDWORD name_size, LPWSTR domain,
@@ -422,8 +458,9 @@ BOOL WINAPI LookupAccountSidW(LPCWSTR, PSID, LPWSTR name, LPDWORD name_size, LPW
         return FALSE;
     }
     const stand_in::Machine& m = state().machine;
-    return stand_in::AnswerAccount(m.account_w, m.domain_w, name, name_size, domain, domain_size,
-                                   use);
+    return stand_in::AnswerAccount(m.account, m.domain, static_cast<DWORD>(m.account.size()),
+                                   static_cast<DWORD>(m.domain.size()), name, name_size, domain,
+                                   domain_size, use);
 }
 
 // ---- File version information ---------------------------------------------------------------
@@ -506,21 +543,24 @@ int WINAPI WideCharToMultiByte(UINT, DWORD, LPCWSTR wide, int units, LPSTR text,
             ++count;
         }
     }
-    if (capacity == 0) {
-        return count;
+    std::string ansi;
+    bool representable = true;
+    for (int i = 0; i < count; ++i) {
+        representable = stand_in::AppendAnsi(wide[i], ansi) && representable;
     }
-    if (text == nullptr || capacity < count) {
+    if (used_default != nullptr && !representable) {
+        *used_default = TRUE;
+    }
+    int bytes = static_cast<int>(ansi.size());
+    if (capacity == 0) {
+        return bytes;
+    }
+    if (text == nullptr || capacity < bytes) {
         state().last_error = ERROR_INSUFFICIENT_BUFFER;
         return 0;
     }
-    for (int i = 0; i < count; ++i) {
-        bool representable = wide[i] <= 0xFF;
-        text[i] = representable ? static_cast<char>(wide[i]) : '?';
-        if (!representable && used_default != nullptr) {
-            *used_default = TRUE;
-        }
-    }
-    return count;
+    memcpy(text, ansi.data(), ansi.size());
+    return bytes;
 }
 
 // ---- OLE Automation strings, laid out as on Windows: byte length, text, terminator -----------

@@ -39,6 +39,9 @@ enum class Api {
 
 const char* ApiName(Api api);
 
+// The text in the machine's ANSI code page, as WideCharToMultiByte gives it.
+std::string ToAnsi(const std::u16string& text);
+
 struct Sid {
     BYTE authority[6];
     std::vector<DWORD> sub_authorities;
@@ -46,6 +49,12 @@ struct Sid {
 
 struct FileVersion {
     WORD parts[4];
+};
+
+// The ANSI code page the narrow calls convert to.
+enum class AnsiCodePage {
+    kLatin1,      // one byte per character up to U+00FF, '?' for the rest
+    kDoubleByte,  // ASCII in one byte, every other character in two (as code page 932)
 };
 
 // What the simulated machine answers.
@@ -57,13 +66,15 @@ struct Machine {
     bool kernel32_exports_is_wow64 = true;
     BOOL is_wow64 = FALSE;
 
-    std::string computer_name_a;
-    std::u16string computer_name_w;
-    std::string user_name_a;
-    std::u16string user_name_w;
+    // Names as the wide calls give them. The narrow calls give them converted
+    // to the ANSI code page, and with a double-byte code page they fail as
+    // Wine's do: GetUserNameA cuts the name in half and reports success, and
+    // LookupAccountSidA reports lengths in characters but writes every byte.
+    AnsiCodePage ansi_code_page = AnsiCodePage::kLatin1;
+    std::u16string computer_name;
+    std::u16string user_name;
     Sid token_sid;
-    std::string account_a, domain_a;
-    std::u16string account_w, domain_w;
+    std::u16string account, domain;
 
     std::map<std::u16string, FileVersion> file_versions;
 };

@@ -2,6 +2,7 @@
 // release table names.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include <string>
 
@@ -80,25 +81,57 @@ TEST_F(AccountNames, SidTextFromAuthorityAndSubAuthorities) {
     }
 }
 
+// How a case makes one call fail: a named platform call, or an allocation
+// (call kCount), at the given occurrence. Occurrence 0: the case does not
+// apply to that width.
+struct Fault {
+    Api call;
+    int occurrence;
+};
+
+bool Arm(const Fault& fault) {
+    if (fault.occurrence == 0) {
+        return false;
+    }
+    if (fault.call == Api::kCount) {
+        stand_in::FailAllocation(fault.occurrence);
+    } else {
+        stand_in::FailCall(fault.call, fault.occurrence);
+    }
+    return true;
+}
+
+constexpr Fault Allocation(int occurrence) {
+    return {Api::kCount, occurrence};
+}
+constexpr Fault kNotApplicable = {Api::kCount, 0};
+
 // Each failure ends with the outputs the release table gives; the sanitizers
-// report anything left unreleased.
+// report anything left unreleased. The narrow form converts what the wide
+// calls give, so its allocations include the wide names' blocks.
 TEST_F(AccountNames, ReleaseTableRowByRow) {
     enum Outputs { kUntouched, kSidNull, kAllNull };
     struct Case {
         const char* what;
-        Api call;        // the failing call, or kCount with an allocation
-        int occurrence;  // which call or allocation fails
+        Fault narrow, wide;
         Outputs outputs;
     } const cases[] = {
-        {"opening the token", Api::kOpenProcessToken, 1, kUntouched},
-        {"reading the TokenUser record", Api::kGetTokenInformation, 2, kUntouched},
-        {"allocating the TokenUser record", Api::kCount, 1, kUntouched},
-        {"copying the SID text's start", Api::kCount, 2, kSidNull},
-        {"appending the SID text's last piece", Api::kCount, 5, kSidNull},
-        {"allocating the user-name buffer", Api::kCount, 6, kAllNull},
-        {"allocating the domain-name buffer", Api::kCount, 7, kAllNull},
-        {"the length query of the lookup", Api::kLookupAccountSidA, 1, kAllNull},
-        {"the second lookup", Api::kLookupAccountSidA, 2, kAllNull},
+        {"opening the token", {Api::kOpenProcessToken, 1}, {Api::kOpenProcessToken, 1},
+         kUntouched},
+        {"reading the TokenUser record", {Api::kGetTokenInformation, 2},
+         {Api::kGetTokenInformation, 2}, kUntouched},
+        {"allocating the TokenUser record", Allocation(1), Allocation(1), kUntouched},
+        {"copying the SID text's start", Allocation(2), Allocation(2), kSidNull},
+        {"appending the SID text's last piece", Allocation(5), Allocation(5), kSidNull},
+        {"the wide names of the length query", Allocation(6), kNotApplicable, kAllNull},
+        {"allocating the user-name buffer", Allocation(8), Allocation(6), kAllNull},
+        {"allocating the domain-name buffer", Allocation(9), Allocation(7), kAllNull},
+        {"the length query of the lookup", {Api::kLookupAccountSidW, 1},
+         {Api::kLookupAccountSidW, 1}, kAllNull},
+        {"the second lookup", {Api::kLookupAccountSidW, 4}, {Api::kLookupAccountSidW, 2},
+         kAllNull},
+        {"converting to the ANSI code page", {Api::kWideCharToMultiByte, 1}, kNotApplicable,
+         kAllNull},
     };
     // One sub-authority: the SID text takes pieces "sid=S-1-", "5", "-", "18".
     stand_in::machine().token_sid = {{0, 0, 0, 0, 0, 5}, {18}};
@@ -106,14 +139,8 @@ TEST_F(AccountNames, ReleaseTableRowByRow) {
     for (const Case& c : cases) {
         for (bool wide : {false, true}) {
             SCOPED_TRACE(std::string(c.what) + (wide ? " (wide)" : " (narrow)"));
-            Api call = c.call;
-            if (wide && call == Api::kLookupAccountSidA) {
-                call = Api::kLookupAccountSidW;
-            }
-            if (call == Api::kCount) {
-                stand_in::FailAllocation(c.occurrence);
-            } else {
-                stand_in::FailCall(call, c.occurrence);
+            if (!Arm(wide ? c.wide : c.narrow)) {
+                continue;
             }
             unsigned char* outputs[3] = {reinterpret_cast<unsigned char*>(sentinel),
                                          reinterpret_cast<unsigned char*>(sentinel),
@@ -150,17 +177,20 @@ TEST_F(AccountNames, ReleaseTableRowByRow) {
             }
         }
     }
-    // With the allocations above all passing, the call succeeds.
-    bool result = false;
-    stand_in::FailAllocation(8);
-    CallTriple(lib, false, &result);
-    EXPECT_FALSE(stand_in::FaultTriggered()) << "the narrow call makes 7 allocations";
-    EXPECT_TRUE(result);
+    // With the allocations above all passing, the calls succeed.
+    for (bool wide : {false, true}) {
+        SCOPED_TRACE(wide ? "wide" : "narrow");
+        bool result = false;
+        stand_in::FailAllocation(wide ? 8 : 12);
+        CallTriple(lib, wide, &result);
+        EXPECT_FALSE(stand_in::FaultTriggered()) << "allocations beyond the table's";
+        stand_in::ClearFaults();
+        EXPECT_TRUE(result);
+    }
 }
 
 TEST_F(AccountNames, ComputerNameOfFifteenCharactersIsWhole) {
-    stand_in::machine().computer_name_a = "ABCDEFGHIJKLMNO";
-    stand_in::machine().computer_name_w = u"ABCDEFGHIJKLMNO";
+    stand_in::machine().computer_name = u"ABCDEFGHIJKLMNO";
     NarrowString narrow;
     WideString wide;
     ASSERT_TRUE(lib.GetComputerNameA(narrow.put()));
@@ -170,55 +200,94 @@ TEST_F(AccountNames, ComputerNameOfFifteenCharactersIsWhole) {
 }
 
 TEST_F(AccountNames, DoubleByteComputerNameFitsTheNarrowCall) {
-    // Fifteen double-byte characters (Shift JIS) take thirty bytes.
-    std::string name;
-    for (int i = 0; i < 15; ++i) {
-        name += "\x83\x41";
-    }
-    stand_in::machine().computer_name_a = name;
+    // Fifteen double-byte characters take thirty bytes.
+    stand_in::machine().ansi_code_page = stand_in::AnsiCodePage::kDoubleByte;
+    stand_in::machine().computer_name = std::u16string(15, u'\u30A2');
     NarrowString narrow;
     ASSERT_TRUE(lib.GetComputerNameA(narrow.put()));
-    EXPECT_EQ(std::string(narrow.get()), name);
+    EXPECT_EQ(std::string(narrow.get()), stand_in::ToAnsi(stand_in::machine().computer_name));
+    EXPECT_EQ(strlen(narrow.get()), 30u);
+}
+
+// Every narrow name is the wide one in the ANSI code page, whole, whatever the
+// platform's narrow calls would report: with a double-byte code page they cut
+// the user name and under-report the account's lengths (the sanitizers catch
+// a block written past its end).
+TEST_F(AccountNames, NarrowNamesAreTheWideNamesConverted) {
+    using stand_in::AnsiCodePage;
+    struct Case {
+        const char* what;
+        AnsiCodePage code_page;
+        std::u16string user, domain;
+    } const cases[] = {
+        {"ASCII", AnsiCodePage::kLatin1, u"alice", u"WORKSTATION7"},
+        {"Latin-1", AnsiCodePage::kLatin1, u"J\u00FCrgen", u"B\u00DCRO"},
+        {"not in the code page", AnsiCodePage::kLatin1, u"\u65E5\u672C", u"PC"},
+        {"4 kanji", AnsiCodePage::kDoubleByte, u"\u5C71\u7530\u592A\u90CE", u"PC"},
+        {"10 kanji", AnsiCodePage::kDoubleByte, std::u16string(10, u'\u6F22'),
+         std::u16string(10, u'\u5B57')},
+        {"40 kanji", AnsiCodePage::kDoubleByte, std::u16string(40, u'\u6F22'), u"PC"},
+        {"kanji and ASCII", AnsiCodePage::kDoubleByte, u"a\u6F22b\u5B57c", u"\u793E-1"},
+        {"half-width katakana", AnsiCodePage::kDoubleByte, u"\uFF80\uFF9B\uFF73", u"PC"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        stand_in::Machine& machine = stand_in::machine();
+        machine.ansi_code_page = c.code_page;
+        machine.user_name = machine.account = c.user;
+        machine.domain = c.domain;
+
+        NarrowString user;
+        ASSERT_TRUE(lib.GetUserNameA(user.put()));
+        EXPECT_EQ(std::string(user.get()), stand_in::ToAnsi(c.user));
+
+        bool result = false;
+        Triple narrow = CallTriple(lib, false, &result);
+        ASSERT_TRUE(result);
+        Triple wide = CallTriple(lib, true, &result);
+        ASSERT_TRUE(result);
+        EXPECT_EQ(wide.user, c.user);
+        EXPECT_EQ(wide.domain, c.domain);
+        EXPECT_EQ(narrow.sid, wide.sid);
+        NarrowString account, domain, sid;
+        ASSERT_TRUE(lib.GetUserNameAndDomainNameAndSidA(account.put(), domain.put(), sid.put()));
+        EXPECT_EQ(std::string(account.get()), stand_in::ToAnsi(c.user));
+        EXPECT_EQ(std::string(domain.get()), stand_in::ToAnsi(c.domain));
+    }
 }
 
 TEST_F(AccountNames, SimpleNamesLeaveTheOutputAloneOnFailure) {
+    enum Query { kComputerName, kUserName };
     struct Case {
         const char* what;
-        Api call;
-        int occurrence;
+        Query query;
+        Fault narrow, wide;
     } const cases[] = {
-        {"computer name, narrow call", Api::kGetComputerNameA, 1},
-        {"computer name, wide call", Api::kGetComputerNameW, 1},
-        {"computer name, scratch", Api::kCount, 1},
-        {"computer name, copy", Api::kCount, 2},
-        {"user name, length query", Api::kGetUserNameA, 1},
-        {"user name, narrow call", Api::kGetUserNameA, 2},
-        {"user name, wide call", Api::kGetUserNameW, 2},
-        {"user name, scratch", Api::kCount, 1},
-        {"user name, copy", Api::kCount, 2},
+        {"the platform call", kComputerName, {Api::kGetComputerNameW, 1},
+         {Api::kGetComputerNameW, 1}},
+        {"the scratch buffer", kComputerName, Allocation(1), Allocation(1)},
+        {"the wide name behind the narrow one", kComputerName, Allocation(2), kNotApplicable},
+        {"converting to the ANSI code page", kComputerName, {Api::kWideCharToMultiByte, 1},
+         kNotApplicable},
+        {"the copy", kComputerName, Allocation(3), Allocation(2)},
+        {"the length query", kUserName, {Api::kGetUserNameW, 1}, {Api::kGetUserNameW, 1}},
+        {"the second call", kUserName, {Api::kGetUserNameW, 4}, {Api::kGetUserNameW, 2}},
+        {"the scratch buffer", kUserName, Allocation(2), Allocation(1)},
+        {"the copy", kUserName, Allocation(4), Allocation(2)},
     };
     for (const Case& c : cases) {
-        std::string what = c.what;
-        bool computer = what.rfind("computer", 0) == 0;
         for (bool wide : {false, true}) {
-            if ((c.call == Api::kGetComputerNameA || c.call == Api::kGetUserNameA) && wide) {
+            SCOPED_TRACE(std::string(c.query == kComputerName ? "computer name, " : "user name, ") +
+                         c.what + (wide ? " (wide)" : " (narrow)"));
+            if (!Arm(wide ? c.wide : c.narrow)) {
                 continue;
-            }
-            if ((c.call == Api::kGetComputerNameW || c.call == Api::kGetUserNameW) && !wide) {
-                continue;
-            }
-            SCOPED_TRACE(what + (wide ? " (wide)" : " (narrow)"));
-            if (c.call == Api::kCount) {
-                stand_in::FailAllocation(c.occurrence);
-            } else {
-                stand_in::FailCall(c.call, c.occurrence);
             }
             NarrowString narrow;
             WideString wide_name;
-            bool result = computer ? (wide ? lib.GetComputerNameW(wide_name.put())
-                                           : lib.GetComputerNameA(narrow.put()))
-                                   : (wide ? lib.GetUserNameW(wide_name.put())
-                                           : lib.GetUserNameA(narrow.put()));
+            bool result = c.query == kComputerName ? (wide ? lib.GetComputerNameW(wide_name.put())
+                                                           : lib.GetComputerNameA(narrow.put()))
+                                                   : (wide ? lib.GetUserNameW(wide_name.put())
+                                                           : lib.GetUserNameA(narrow.put()));
             EXPECT_TRUE(stand_in::FaultTriggered());
             stand_in::ClearFaults();
             EXPECT_FALSE(result);
