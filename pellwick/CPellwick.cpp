@@ -37,23 +37,37 @@ Unit* HeapCopy(const Unit* source, size_t length) {
     return copy;
 }
 
-// Grows *target to hold `length` + `count` units and a terminator, then appends.
+// Units before the terminator, counting no further than `limit`.
+template <typename Unit>
+size_t BoundedLength(const Unit* text, size_t limit) {
+    size_t length = 0;
+    while (length < limit && text[length] != 0) {
+        ++length;
+    }
+    return length;
+}
+
+// Replaces *target with a new block holding its first `length` units, then
+// `count` units of `source`, then a terminator. A new block, not realloc: the
+// source may lie inside the old one, which must stay readable until copied.
 template <typename Unit>
 long Append(Unit** target, size_t length, const Unit* source, size_t count) {
-    if (target == nullptr || (source == nullptr && count != 0)) {
-        return kInvalidArgument;
+    const size_t most_units = static_cast<size_t>(-1) / sizeof(Unit);
+    if (length >= most_units || count >= most_units - length) {
+        return kOutOfMemory;  // length + count + 1 units do not fit in memory
     }
-    if (count > (static_cast<size_t>(-1) / sizeof(Unit)) - length - 1) {
+    auto* grown = static_cast<Unit*>(malloc((length + count + 1) * sizeof(Unit)));
+    if (grown == nullptr) {
         return kOutOfMemory;
     }
-    auto* grown = static_cast<Unit*>(realloc(*target, (length + count + 1) * sizeof(Unit)));
-    if (grown == nullptr) {
-        return kOutOfMemory;  // realloc left the old block in place
+    if (length != 0) {
+        memcpy(grown, *target, length * sizeof(Unit));
     }
     if (count != 0) {
         memcpy(grown + length, source, count * sizeof(Unit));
     }
     grown[length + count] = 0;
+    free(*target);
     *target = grown;
     return kOk;
 }
@@ -108,7 +122,12 @@ long CPellwick::SmemStrCpyW(unsigned short** target, unsigned short* source) {
 
 long CPellwick::SmemAddChar(unsigned char** target, unsigned long length, unsigned char* source,
                             unsigned long count) {
-    if (target != nullptr && *target == nullptr && length != 0) {
+    if (target == nullptr || (source == nullptr && count != 0)) {
+        return kInvalidArgument;
+    }
+    // Lengths past either text's end would copy bytes from beyond its block.
+    size_t text_length = *target == nullptr ? 0 : BoundedLength(*target, length);
+    if (text_length != length || (count != 0 && BoundedLength(source, count) != count)) {
         return kInvalidArgument;
     }
     return Append(target, length, source, count);

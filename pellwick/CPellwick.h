@@ -37,7 +37,9 @@ public:
 
     // Appends `count` characters of `source` to the `length`-character text in
     // *target, growing (and maybe moving) the buffer; the result is zero-terminated.
-    // On failure *target still holds its previous, valid buffer (or null).
+    // The source may lie inside the target. A length past the end of either text,
+    // or a size that does not fit in memory, is refused. On failure *target still
+    // holds its previous, valid buffer (or null).
     long SmemAddChar(unsigned char** target, unsigned long length, unsigned char* source,
                      unsigned long count);
     // The same for wide text; both lengths come from the terminators.

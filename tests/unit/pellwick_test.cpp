@@ -72,6 +72,72 @@ TEST(PellwickSmemAddCharW, AppendsUpToTheTerminators) {
     EXPECT_EQ(ToU16(text.get()), std::u16string(u"ab-\u00E9-\u00E9"));
 }
 
+// The source may lie inside the target's own block: the block moves as it
+// grows, and what is appended must still be the source's old bytes.
+TEST(PellwickSmemAddChar, AppendsPartsOfTheTargetItself) {
+    struct Case {
+        size_t offset, count;
+        const char* result;
+    } const cases[] = {
+        {0, 6, "abcdefabcdef"},
+        {2, 3, "abcdefcde"},
+        {5, 1, "abcdeff"},
+        {6, 0, "abcdef"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.result);
+        CPellwick pellwick;
+        NarrowString text;
+        auto** target = reinterpret_cast<unsigned char**>(text.put());
+        ASSERT_GE(pellwick.SmemStrCpy(target, Bytes("abcdef")), 0);
+        ASSERT_GE(pellwick.SmemAddChar(target, 6, *target + c.offset,
+                                       static_cast<unsigned long>(c.count)),
+                  0);
+        EXPECT_STREQ(text.get(), c.result);
+    }
+}
+
+TEST(PellwickSmemAddCharW, AppendsTheTargetItself) {
+    CPellwick pellwick;
+    WideString text;
+    unsigned short start[] = {'x', 0x00E9, 0};
+    ASSERT_GE(pellwick.SmemStrCpyW(text.put(), start), 0);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_GE(pellwick.SmemAddCharW(text.put(), text.get()), 0);
+    }
+    EXPECT_EQ(ToU16(text.get()), std::u16string(u"x\u00E9x\u00E9x\u00E9x\u00E9x\u00E9x\u00E9x"
+                                                u"\u00E9x\u00E9"));
+}
+
+// A length that no text of these sizes can have is refused, and the target
+// keeps its block and text, whatever the width of unsigned long.
+TEST(PellwickSmemAddChar, RefusesLengthsBeyondTheTexts) {
+    const unsigned long kMost = static_cast<unsigned long>(-1);
+    struct Case {
+        const char* what;
+        unsigned long length, count;
+    } const cases[] = {
+        {"length 0xFFFFFFFF", 0xFFFFFFFFul, 4},
+        {"the largest length", kMost, 4},
+        {"length one past the text", 7, 4},
+        {"count 0xFFFFFFFF", 6, 0xFFFFFFFFul},
+        {"the largest count", 6, kMost},
+        {"count one past the source", 6, 5},
+        {"both the largest", kMost, kMost},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CPellwick pellwick;
+        NarrowString text;
+        auto** target = reinterpret_cast<unsigned char**>(text.put());
+        ASSERT_GE(pellwick.SmemStrCpy(target, Bytes("abcdef")), 0);
+        unsigned char* block = *target;
+        EXPECT_LT(pellwick.SmemAddChar(target, c.length, Bytes("wxyz"), c.count), 0);
+        EXPECT_EQ(*target, block);
+        EXPECT_STREQ(text.get(), "abcdef");
+    }
+}
+
 TEST(PellwickSChar2Variant, StoresAnOwnedBstr) {
     CPellwick pellwick;
     VARIANT value;
