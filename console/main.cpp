@@ -36,6 +36,36 @@ bool StartUp() {
     return _setmode(_fileno(stdout), _O_BINARY) != -1;
 }
 
+// The full path of this program's own file: argv[0] is only what was typed
+// (without the extension when found on the PATH). Null if it cannot be had.
+WideResult OwnFilePath() {
+    for (DWORD capacity = MAX_PATH; capacity <= 32768; capacity *= 2) {
+        WideResult path(static_cast<unsigned short*>(malloc(capacity * sizeof(WCHAR))));
+        if (!path) {
+            return nullptr;
+        }
+        DWORD length =
+            GetModuleFileNameW(nullptr, reinterpret_cast<WCHAR*>(path.get()), capacity);
+        if (length == 0) {
+            return nullptr;
+        }
+        if (length < capacity) {
+            return path;
+        }
+    }
+    return nullptr;
+}
+
+// A full disk, a pipe whose reader has gone, a handle not open for writing:
+// the report is incomplete, and the caller must not take it for one.
+int FinishReport() {
+    if (fflush(stdout) == 0 && !ferror(stdout)) {
+        return 0;
+    }
+    fputs("Brelmox: the report could not be written whole to standard output\n", stderr);
+    return 2;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv, wchar_t** /*envp*/) {
@@ -50,7 +80,10 @@ int wmain(int argc, wchar_t** argv, wchar_t** /*envp*/) {
     CPellwick pellwick;
     {
         unsigned short* version = nullptr;
-        pellwick.getFileVersionStringW(reinterpret_cast<unsigned short*>(own_path), &version);
+        WideResult own_file = OwnFilePath();
+        if (own_file) {
+            pellwick.getFileVersionStringW(own_file.get(), &version);
+        }
         PrintLine(L" ver.%s", WideResult(version));
     }
     PrintWide(stdout, L"%s", L" UNICODEver");
@@ -80,6 +113,5 @@ int wmain(int argc, wchar_t** argv, wchar_t** /*envp*/) {
         domain_name.reset();
         sid_text.reset();
     }
-    fflush(stdout);
-    return 0;
+    return FinishReport();
 }
