@@ -5,13 +5,13 @@
 #include "CBrelmoxLib.h"
 #include "CPellwick.h"
 #include "com_scoped.h"
+#include "registration.h"
 #include "scoped.h"
 #include "server_module.h"
 
 namespace brelmox {
 namespace {
 
-constexpr WORD kRegistryScriptResource = 101;
 constexpr LCID kTypeLibraryLocale = 0x0409;
 
 const AtlInterfaceEntry kWarpperInterfaces[] = {
@@ -282,8 +282,7 @@ HRESULT QueryNewObject(Object* object, REFIID iid, void** interface_out) {
 }  // namespace
 
 HRESULT WINAPI CWarpper::UpdateRegistry(BOOL do_register) {
-    return AtlModuleUpdateRegistryFromResourceD(
-        &ServerModule(), MAKEINTRESOURCEW(kRegistryScriptResource), do_register, nullptr, nullptr);
+    return UpdateWarpperRegistry(do_register);
 }
 
 HRESULT WINAPI CWarpper::CreateInstance(void* outer, REFIID iid, void** object) {

@@ -87,14 +87,22 @@ void CheckRegistered(const std::wstring& server_path) {
     ExpectString(class_key + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
     ExpectString(class_key + L"\\TypeLib", nullptr, libid);
 
-    BSTR type_library_path = nullptr;
-    HRESULT result = QueryPathOfRegTypeLib(LIBID_BRELMOXCOMLib, 1, 0, 0x0409, &type_library_path);
-    if (FAILED(result)) {
-        Fail(L"type library " + libid + L" 1.0 is not registered");
-    } else if (lstrcmpiW(type_library_path, server_path.c_str()) != 0) {
-        Fail(L"type library is registered as " + std::wstring(type_library_path));
+    // Under its own locale, and under the neutral one that the type-library
+    // marshaler asks for.
+    for (LCID locale : {0x0409, 0}) {
+        BSTR type_library_path = nullptr;
+        HRESULT result =
+            QueryPathOfRegTypeLib(LIBID_BRELMOXCOMLib, 1, 0, locale, &type_library_path);
+        std::wstring locale_text = locale == 0 ? L"the neutral locale" : L"locale 0x0409";
+        if (FAILED(result)) {
+            Fail(L"type library " + libid + L" 1.0 is not registered under " + locale_text);
+        } else if (lstrcmpiW(type_library_path, server_path.c_str()) != 0) {
+            Fail(L"type library is registered under " + locale_text + L" as " +
+                 std::wstring(type_library_path));
+        }
+        SysFreeString(type_library_path);
     }
-    SysFreeString(type_library_path);
+    ExpectString(L"TypeLib\\" + libid + L"\\1.0\\0\\win32", nullptr, server_path, true);
 }
 
 void CheckUnregistered() {

@@ -72,12 +72,20 @@ TEST_F(ResourcesTest, RegistrationScriptHasCrLfLinesTabIndentsAndTheIdlGuids) {
         EXPECT_EQ(indent.find(' '), std::string::npos) << "indented with spaces";
         line_start = line_end + 1;
     }
-    EXPECT_EQ(line_number, 26);
+    EXPECT_EQ(line_number, 39);
     EXPECT_NE(script.find("ForceRemove " + NarrowGuid(CLSID_Warpper) + " = s 'Warpper Class'"),
               std::string::npos);
     EXPECT_NE(script.find("'TypeLib' = s '" + NarrowGuid(LIBID_BRELMOXCOMLib) + "'"),
               std::string::npos);
-    EXPECT_NE(script.find("InprocServer32 = s '%MODULE%'"), std::string::npos);
+    // The module's path, quoted for the script by the server itself.
+    EXPECT_NE(script.find("InprocServer32 = s '%MODULE_QUOTED%'"), std::string::npos);
+    EXPECT_EQ(script.find("'%MODULE%'"), std::string::npos);
+    // The type library under the neutral locale, for the marshaler.
+    EXPECT_NE(script.find("NoRemove " + NarrowGuid(LIBID_BRELMOXCOMLib) +
+                          "\r\n\t\t{\r\n\t\t\tNoRemove '1.0'\r\n\t\t\t{\r\n\t\t\t\t"
+                          "ForceRemove '0'\r\n\t\t\t\t{\r\n\t\t\t\t\t'win32' = s "
+                          "'%MODULE_QUOTED%'"),
+              std::string::npos);
 }
 
 TEST_F(ResourcesTest, StringTableNamesTheProject) {

@@ -71,21 +71,26 @@ TEST_F(WarpperTest, SuccessiveCallsReuseNothing) {
     EXPECT_EQ(BstrText(*first), BstrText(*second));
 }
 
-// Re-registers the type library when the test is done, whatever happened.
+// Takes the server's whole registration away (the type library is reachable
+// under more than one locale) and registers it again when the test is done,
+// whatever happened.
 class TypeLibraryUnregistered {
 public:
-    explicit TypeLibraryUnregistered(const std::wstring& server_path) : path_(server_path) {
-        unregistered_ = UnRegisterTypeLib(LIBID_BRELMOXCOMLib, 1, 0, 0x0409, SYS_WIN32);
-    }
+    explicit TypeLibraryUnregistered(HMODULE server)
+        : register_(Export(server, "DllRegisterServer")),
+          unregistered_(Export(server, "DllUnregisterServer")()) {}
     ~TypeLibraryUnregistered() { EXPECT_EQ(Register(), S_OK); }
     HRESULT unregistered() const { return unregistered_; }
-    HRESULT Register() {
-        ComPtr<ITypeLib> library;
-        return LoadTypeLibEx(path_.c_str(), REGKIND_REGISTER, library.put());
-    }
+    HRESULT Register() { return register_(); }
 
 private:
-    std::wstring path_;
+    typedef HRESULT(STDAPICALLTYPE* ServerFunction)();
+    static ServerFunction Export(HMODULE server, const char* name) {
+        return reinterpret_cast<ServerFunction>(
+            reinterpret_cast<void*>(GetProcAddress(server, name)));
+    }
+
+    ServerFunction register_;
     HRESULT unregistered_;
 };
 
@@ -99,7 +104,7 @@ HRESULT WINAPI CountingAddTermFunction(void* module, void* function, DWORD_PTR a
 }
 
 TEST_F(WarpperTest, VirtualTableWorksWithoutTheTypeLibrary) {
-    TypeLibraryUnregistered unregistered(server()->Path());
+    TypeLibraryUnregistered unregistered(server()->module());
     ASSERT_EQ(unregistered.unregistered(), S_OK);
     ComPtr<ITypeLib> library;
     HRESULT load_failure = LoadRegTypeLib(LIBID_BRELMOXCOMLib, 1, 0, kClientLocale, library.put());

@@ -1,0 +1,18 @@
+// Self-registration of Warpper: the registration script with the module's
+// path quoted for it, checked after it ran.
+#pragma once
+
+#include <windows.h>
+
+namespace brelmox {
+
+// Runs the registration script (resource REGISTRY 101) to register or
+// unregister; a registration whose keys do not name this module exactly is
+// undone and fails.
+HRESULT UpdateWarpperRegistry(BOOL do_register);
+
+// `path` with every ' doubled, as the script's quoted strings take it; null
+// without memory. Callers free it with free().
+WCHAR* QuoteForRegistrarScript(const WCHAR* path);
+
+}  // namespace brelmox
