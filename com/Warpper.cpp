@@ -325,22 +325,32 @@ STDMETHODIMP CWarpper::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LC
     if (info == nullptr) {
         return result;
     }
-    if (count != 0 && (names == nullptr || ids == nullptr)) {
+    if (count == 0) {
+        return result;
+    }
+    if (names == nullptr || ids == nullptr) {
         return E_POINTER;
     }
-    for (UINT index = 0; index < count; ++index) {
-        if (FindCachedId(g_type_info, names[index], &ids[index])) {
-            continue;
-        }
-        // The type information resolves the whole list, so a parameter name is
-        // found relative to the member named first.
-        result = info->GetIDsOfNames(names, count, ids);
-        if (FAILED(result)) {
-            return result;
-        }
+    // Only the first name is a member's; the others name that member's
+    // parameters, which the type information resolves relative to it, so a
+    // member name in a parameter's place is no hit whatever its letter case.
+    if (count == 1 && FindCachedId(g_type_info, names[0], &ids[0])) {
+        return result;
     }
-    return result;
+    return info->GetIDsOfNames(names, count, ids);
 }
+
+namespace {
+
+// Counts that their arrays contradict would be read through null pointers by
+// the type information's Invoke.
+bool ArgumentsAreConsistent(const DISPPARAMS* parameters) {
+    return parameters != nullptr && (parameters->cArgs == 0 || parameters->rgvarg != nullptr) &&
+           (parameters->cNamedArgs == 0 || parameters->rgdispidNamedArgs != nullptr) &&
+           parameters->cNamedArgs <= parameters->cArgs;
+}
+
+}  // namespace
 
 STDMETHODIMP CWarpper::Invoke(DISPID id, REFIID iid, LCID locale, WORD flags,
                               DISPPARAMS* parameters, VARIANT* result, EXCEPINFO* exception,
@@ -349,6 +359,9 @@ STDMETHODIMP CWarpper::Invoke(DISPID id, REFIID iid, LCID locale, WORD flags,
     ITypeInfo* info = g_type_info.type_info;
     if (info == nullptr) {
         return loaded;
+    }
+    if (!ArgumentsAreConsistent(parameters)) {
+        return E_INVALIDARG;
     }
     return info->Invoke(static_cast<IWarpper*>(this), id, flags, parameters, result, exception,
                         argument_error);
