@@ -107,7 +107,8 @@ WCHAR* QuoteForRegistrarScript(const WCHAR* path) {
 HRESULT UpdateWarpperRegistry(BOOL do_register) {
     HeapPtr<WCHAR> path = ModuleFilePath(ServerModule().instance);
     if (!path) {
-        return HRESULT_FROM_WIN32(GetLastError() != 0 ? GetLastError() : ERROR_FILENAME_EXCED_RANGE);
+        return HRESULT_FROM_WIN32(GetLastError() != 0 ? GetLastError()
+                                                      : ERROR_FILENAME_EXCED_RANGE);
     }
     HeapPtr<WCHAR> quoted(QuoteForRegistrarScript(path.get()));
     if (!quoted) {

@@ -44,8 +44,7 @@ WideResult OwnFilePath() {
         if (!path) {
             return nullptr;
         }
-        DWORD length =
-            GetModuleFileNameW(nullptr, reinterpret_cast<WCHAR*>(path.get()), capacity);
+        DWORD length = GetModuleFileNameW(nullptr, reinterpret_cast<WCHAR*>(path.get()), capacity);
         if (length == 0) {
             return nullptr;
         }

@@ -52,10 +52,9 @@ bool BuildSidText(CPellwick& pellwick, OutputString<typename Calls::Char>& text,
             units[i] = static_cast<unsigned char>(piece[i]);
         }
         units[length] = 0;
-        long result =
-            first ? Calls::Copy(pellwick, text.put(), units)
-                  : Calls::Append(pellwick, text.address(), units,
-                                  static_cast<unsigned long>(length));
+        long result = first ? Calls::Copy(pellwick, text.put(), units)
+                            : Calls::Append(pellwick, text.address(), units,
+                                            static_cast<unsigned long>(length));
         first = false;
         return result >= 0;
     });
@@ -78,8 +77,8 @@ bool AllocateName(CPellwick& pellwick, OutputString<Char>& text, DWORD length) {
     if (length > 0xFFFFFFFFul / sizeof(Char)) {
         return false;
     }
-    return pellwick.Smalloc(reinterpret_cast<unsigned char**>(text.put()),
-                            length * sizeof(Char)) >= 0;
+    return pellwick.Smalloc(reinterpret_cast<unsigned char**>(text.put()), length * sizeof(Char)) >=
+           0;
 }
 
 template <typename Calls>
@@ -140,8 +139,7 @@ bool AccountTriple(typename Calls::Char** user_out, typename Calls::Char** domai
     Calls::LookupAccountSid(account, nullptr, &user_length, nullptr, &domain_length);
     if (!AllocateName(pellwick, user, user_length) ||
         !AllocateName(pellwick, domain, domain_length) ||
-        !Calls::LookupAccountSid(account, user.get(), &user_length, domain.get(),
-                                 &domain_length)) {
+        !Calls::LookupAccountSid(account, user.get(), &user_length, domain.get(), &domain_length)) {
         return false;
     }
     user.commit();
@@ -195,8 +193,7 @@ bool CBrelmoxLib::GetComputerNameMain(unsigned char** name, bool wide) {
 }
 
 bool CBrelmoxLib::GetUserNameMain(unsigned char** name, bool wide) {
-    return wide ? UserName<WideNameCalls>(As<unsigned short>(name))
-                : UserName<AnsiNameCalls>(name);
+    return wide ? UserName<WideNameCalls>(As<unsigned short>(name)) : UserName<AnsiNameCalls>(name);
 }
 
 bool CBrelmoxLib::GetUserNameAndDomainNameAndSidMain(unsigned char** user, unsigned char** domain,

@@ -34,8 +34,8 @@ HeapPtr<unsigned short> QueryWide(Call call) {
 
 // Bytes of the text in the ANSI code page, terminator included; 0 on failure.
 DWORD AnsiSize(const unsigned short* wide) {
-    int size = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const WCHAR*>(wide), -1, nullptr,
-                                   0, nullptr, nullptr);
+    int size = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const WCHAR*>(wide), -1, nullptr, 0,
+                                   nullptr, nullptr);
     return size > 0 ? static_cast<DWORD>(size) : 0;
 }
 

@@ -50,9 +50,9 @@ struct AnsiNameCalls {
         return pellwick.SmemStrCpy(target, source);
     }
     static long Append(CPellwick& pellwick, Char** target, Char* source, unsigned long count) {
-        return pellwick.SmemAddChar(target, static_cast<unsigned long>(
-                                                strlen(reinterpret_cast<char*>(*target))),
-                                    source, count);
+        return pellwick.SmemAddChar(
+            target, static_cast<unsigned long>(strlen(reinterpret_cast<char*>(*target))), source,
+            count);
     }
 };
 

@@ -446,8 +446,7 @@ BOOL WINAPI LookupAccountSidA(LPCSTR, PSID, LPSTR name, LPDWORD name_size, LPSTR
     std::string account = stand_in::ToAnsi(m.account), domain_name = stand_in::ToAnsi(m.domain);
     bool in_characters = stand_in::DoubleByte();
     return stand_in::AnswerAccount(
-        account, domain_name,
-        static_cast<DWORD>(in_characters ? m.account.size() : account.size()),
+        account, domain_name, static_cast<DWORD>(in_characters ? m.account.size() : account.size()),
         static_cast<DWORD>(in_characters ? m.domain.size() : domain_name.size()), name, name_size,
         domain, domain_size, use);
 }

@@ -116,21 +116,25 @@ TEST_F(AccountNames, ReleaseTableRowByRow) {
         Fault narrow, wide;
         Outputs outputs;
     } const cases[] = {
-        {"opening the token", {Api::kOpenProcessToken, 1}, {Api::kOpenProcessToken, 1},
+        {"opening the token", {Api::kOpenProcessToken, 1}, {Api::kOpenProcessToken, 1}, kUntouched},
+        {"reading the TokenUser record",
+         {Api::kGetTokenInformation, 2},
+         {Api::kGetTokenInformation, 2},
          kUntouched},
-        {"reading the TokenUser record", {Api::kGetTokenInformation, 2},
-         {Api::kGetTokenInformation, 2}, kUntouched},
         {"allocating the TokenUser record", Allocation(1), Allocation(1), kUntouched},
         {"copying the SID text's start", Allocation(2), Allocation(2), kSidNull},
         {"appending the SID text's last piece", Allocation(5), Allocation(5), kSidNull},
         {"the wide names of the length query", Allocation(6), kNotApplicable, kAllNull},
         {"allocating the user-name buffer", Allocation(8), Allocation(6), kAllNull},
         {"allocating the domain-name buffer", Allocation(9), Allocation(7), kAllNull},
-        {"the length query of the lookup", {Api::kLookupAccountSidW, 1},
-         {Api::kLookupAccountSidW, 1}, kAllNull},
-        {"the second lookup", {Api::kLookupAccountSidW, 4}, {Api::kLookupAccountSidW, 2},
+        {"the length query of the lookup",
+         {Api::kLookupAccountSidW, 1},
+         {Api::kLookupAccountSidW, 1},
          kAllNull},
-        {"converting to the ANSI code page", {Api::kWideCharToMultiByte, 1}, kNotApplicable,
+        {"the second lookup", {Api::kLookupAccountSidW, 4}, {Api::kLookupAccountSidW, 2}, kAllNull},
+        {"converting to the ANSI code page",
+         {Api::kWideCharToMultiByte, 1},
+         kNotApplicable,
          kAllNull},
     };
     // One sub-authority: the SID text takes pieces "sid=S-1-", "5", "-", "18".
@@ -263,11 +267,15 @@ TEST_F(AccountNames, SimpleNamesLeaveTheOutputAloneOnFailure) {
         Query query;
         Fault narrow, wide;
     } const cases[] = {
-        {"the platform call", kComputerName, {Api::kGetComputerNameW, 1},
+        {"the platform call",
+         kComputerName,
+         {Api::kGetComputerNameW, 1},
          {Api::kGetComputerNameW, 1}},
         {"the scratch buffer", kComputerName, Allocation(1), Allocation(1)},
         {"the wide name behind the narrow one", kComputerName, Allocation(2), kNotApplicable},
-        {"converting to the ANSI code page", kComputerName, {Api::kWideCharToMultiByte, 1},
+        {"converting to the ANSI code page",
+         kComputerName,
+         {Api::kWideCharToMultiByte, 1},
          kNotApplicable},
         {"the copy", kComputerName, Allocation(3), Allocation(2)},
         {"the length query", kUserName, {Api::kGetUserNameW, 1}, {Api::kGetUserNameW, 1}},

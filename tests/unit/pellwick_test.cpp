@@ -117,12 +117,9 @@ TEST(PellwickSmemAddChar, RefusesLengthsBeyondTheTexts) {
         const char* what;
         unsigned long length, count;
     } const cases[] = {
-        {"length 0xFFFFFFFF", 0xFFFFFFFFul, 4},
-        {"the largest length", kMost, 4},
-        {"length one past the text", 7, 4},
-        {"count 0xFFFFFFFF", 6, 0xFFFFFFFFul},
-        {"the largest count", 6, kMost},
-        {"count one past the source", 6, 5},
+        {"length 0xFFFFFFFF", 0xFFFFFFFFul, 4}, {"the largest length", kMost, 4},
+        {"length one past the text", 7, 4},     {"count 0xFFFFFFFF", 6, 0xFFFFFFFFul},
+        {"the largest count", 6, kMost},        {"count one past the source", 6, 5},
         {"both the largest", kMost, kMost},
     };
     for (const Case& c : cases) {
