@@ -116,6 +116,9 @@ template <typename Calls>
 bool AccountTriple(typename Calls::Char** user_out, typename Calls::Char** domain_out,
                    typename Calls::Char** sid_out) {
     using Char = typename Calls::Char;
+    if (user_out == nullptr || domain_out == nullptr || sid_out == nullptr) {
+        return false;
+    }
     CPellwick pellwick;
     ScopedHandle token;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_READ, token.put())) {

@@ -260,6 +260,21 @@ TEST_F(AccountNames, NarrowNamesAreTheWideNamesConverted) {
     }
 }
 
+// A caller that passes no place for a result gets false, not a crash.
+TEST_F(AccountNames, MissingOutputPointersAreRefused) {
+    char* text = nullptr;
+    unsigned short* wide = nullptr;
+    EXPECT_FALSE(lib.GetComputerNameA(nullptr));
+    EXPECT_FALSE(lib.GetComputerNameW(nullptr));
+    EXPECT_FALSE(lib.GetUserNameA(nullptr));
+    EXPECT_FALSE(lib.GetUserNameW(nullptr));
+    EXPECT_FALSE(lib.GetUserNameAndDomainNameAndSidA(nullptr, &text, &text));
+    EXPECT_FALSE(lib.GetUserNameAndDomainNameAndSidA(&text, nullptr, &text));
+    EXPECT_FALSE(lib.GetUserNameAndDomainNameAndSidW(&wide, &wide, nullptr));
+    EXPECT_EQ(text, nullptr);
+    EXPECT_EQ(wide, nullptr);
+}
+
 TEST_F(AccountNames, SimpleNamesLeaveTheOutputAloneOnFailure) {
     enum Query { kComputerName, kUserName };
     struct Case {
