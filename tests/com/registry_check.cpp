@@ -86,6 +86,10 @@ void CheckRegistered(const std::wstring& server_path) {
     ExpectString(class_key + L"\\InprocServer32", nullptr, server_path, true);
     ExpectString(class_key + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
     ExpectString(class_key + L"\\TypeLib", nullptr, libid);
+    // 64-bit clients get the server in the system's DLL surrogate.
+    ExpectString(class_key, L"AppID", clsid);
+    ExpectString(L"AppID\\" + clsid, nullptr, L"Warpper Class");
+    ExpectString(L"AppID\\" + clsid, L"DllSurrogate", L"");
 
     // Under its own locale, and under the neutral one that the type-library
     // marshaler asks for.
@@ -109,14 +113,16 @@ void CheckUnregistered() {
     const std::wstring clsid = RegistryForm(CLSID_Warpper);
     for (const std::wstring& key :
          {std::wstring(L"BrelmoxCOM.Warpper.1"), std::wstring(L"BrelmoxCOM.Warpper"),
-          L"CLSID\\" + clsid, L"TypeLib\\" + RegistryForm(LIBID_BRELMOXCOMLib),
+          L"CLSID\\" + clsid, L"AppID\\" + clsid, L"TypeLib\\" + RegistryForm(LIBID_BRELMOXCOMLib),
           L"Interface\\" + RegistryForm(IID_IWarpper)}) {
         if (KeyExists(key)) {
             Fail(key + L" is still there");
         }
     }
-    if (!KeyExists(L"CLSID")) {
-        Fail(L"CLSID was removed");
+    for (const wchar_t* kept : {L"CLSID", L"AppID"}) {
+        if (!KeyExists(kept)) {
+            Fail(std::wstring(kept) + L" was removed");
+        }
     }
 }
 

@@ -72,7 +72,7 @@ TEST_F(ResourcesTest, RegistrationScriptHasCrLfLinesTabIndentsAndTheIdlGuids) {
         EXPECT_EQ(indent.find(' '), std::string::npos) << "indented with spaces";
         line_start = line_end + 1;
     }
-    EXPECT_EQ(line_number, 39);
+    EXPECT_EQ(line_number, 47);
     EXPECT_NE(script.find("ForceRemove " + NarrowGuid(CLSID_Warpper) + " = s 'Warpper Class'"),
               std::string::npos);
     EXPECT_NE(script.find("'TypeLib' = s '" + NarrowGuid(LIBID_BRELMOXCOMLib) + "'"),
@@ -80,6 +80,11 @@ TEST_F(ResourcesTest, RegistrationScriptHasCrLfLinesTabIndentsAndTheIdlGuids) {
     // The module's path, quoted for the script by the server itself.
     EXPECT_NE(script.find("InprocServer32 = s '%MODULE_QUOTED%'"), std::string::npos);
     EXPECT_EQ(script.find("'%MODULE%'"), std::string::npos);
+    // An AppID with the system's DLL surrogate, named by the class key.
+    EXPECT_NE(script.find("NoRemove AppID\r\n\t{\r\n\t\tForceRemove " + NarrowGuid(CLSID_Warpper) +
+                          " = s 'Warpper Class'\r\n\t\t{\r\n\t\t\tval DllSurrogate = s ''"),
+              std::string::npos);
+    EXPECT_NE(script.find("val AppID = s '" + NarrowGuid(CLSID_Warpper) + "'"), std::string::npos);
     // The type library under the neutral locale, for the marshaler.
     EXPECT_NE(script.find("NoRemove " + NarrowGuid(LIBID_BRELMOXCOMLib) +
                           "\r\n\t\t{\r\n\t\t\tNoRemove '1.0'\r\n\t\t\t{\r\n\t\t\t\t"

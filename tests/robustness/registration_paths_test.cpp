@@ -60,8 +60,8 @@ std::set<std::wstring> Snapshot() {
     std::set<std::wstring> keys;
     for (const std::wstring& area :
          {std::wstring(L"BrelmoxCOM.Warpper"), std::wstring(L"BrelmoxCOM.Warpper.1"),
-          L"CLSID\\" + GuidText(CLSID_Warpper), L"TypeLib\\" + GuidText(LIBID_BRELMOXCOMLib),
-          L"Interface\\" + GuidText(IID_IWarpper)}) {
+          L"CLSID\\" + GuidText(CLSID_Warpper), L"AppID\\" + GuidText(CLSID_Warpper),
+          L"TypeLib\\" + GuidText(LIBID_BRELMOXCOMLib), L"Interface\\" + GuidText(IID_IWarpper)}) {
         CollectKeys(HKEY_CLASSES_ROOT, area, keys);
         HKEY key;
         if (RegOpenKeyExW(HKEY_CLASSES_ROOT, area.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
@@ -71,7 +71,7 @@ std::set<std::wstring> Snapshot() {
     }
     // Top-level names and class keys: a cut script makes keys of its own there.
     std::set<std::wstring> top;
-    for (const wchar_t* area : {L"", L"CLSID"}) {
+    for (const wchar_t* area : {L"", L"CLSID", L"AppID"}) {
         HKEY key;
         if (RegOpenKeyExW(HKEY_CLASSES_ROOT, area, 0, KEY_READ, &key) != ERROR_SUCCESS) {
             continue;

@@ -43,7 +43,7 @@ std::set<std::wstring> Subkeys(const std::wstring& path) {
 // Everything under HKEY_CLASSES_ROOT where a COM server leaves keys.
 std::set<std::wstring> ClassesSnapshot() {
     std::set<std::wstring> snapshot;
-    for (const wchar_t* area : {L"", L"CLSID", L"TypeLib", L"Interface"}) {
+    for (const wchar_t* area : {L"", L"CLSID", L"AppID", L"TypeLib", L"Interface"}) {
         for (const std::wstring& name : Subkeys(area)) {
             snapshot.insert(std::wstring(area) + L"\\" + name);
         }
@@ -65,6 +65,7 @@ const std::wstring kOwnedKeys[] = {
     L"BrelmoxCOM.Warpper",
     L"BrelmoxCOM.Warpper.1",
     L"CLSID\\" + GuidText(CLSID_Warpper),
+    L"AppID\\" + GuidText(CLSID_Warpper),
     L"TypeLib\\" + GuidText(LIBID_BRELMOXCOMLib),
     L"Interface\\" + GuidText(IID_IWarpper),
 };
