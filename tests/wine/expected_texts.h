@@ -90,6 +90,29 @@ const OsText kOsTexts[] = {
      "Service Pack ver.0.0 \r\nTerminal Server (Only 1Session Mode) installed\r\n\r\n"
      "DebugInfo=getOSVERSIONINFOEX,PlatformId=2,dwMajorVersion=6,dwMinorVersion=2,"
      "wProductType=1,wSuiteMask=256,\r\n"},
+    // Windows 8.1 and 10 tell a program without a compatibility manifest that
+    // they are Windows 8 (the test programs); Brelmox.exe has one.
+    {"win81",
+     "Microsoft WindowsNT ver.6.2.9200 Service Pack 0\r\n"
+     "unknown MS-WindowsNT Family\r\nRunning on 32-bit Windows\r\n"
+     "wSuiteMask=SingleUserTS Edition,\r\n"
+     "Service Pack ver.0.0 \r\nTerminal Server (Only 1Session Mode) installed\r\n\r\n"
+     "DebugInfo=getOSVERSIONINFOEX,PlatformId=2,dwMajorVersion=6,dwMinorVersion=2,"
+     "wProductType=1,wSuiteMask=256,\r\n"},
+    {"win81-manifested",
+     "Microsoft WindowsNT ver.6.3.9600 Service Pack 0\r\n"
+     "unknown MS-WindowsNT Family\r\nRunning on 32-bit Windows\r\n"
+     "wSuiteMask=SingleUserTS Edition,\r\n"
+     "Service Pack ver.0.0 \r\nTerminal Server (Only 1Session Mode) installed\r\n\r\n"
+     "DebugInfo=getOSVERSIONINFOEX,PlatformId=2,dwMajorVersion=6,dwMinorVersion=3,"
+     "wProductType=1,wSuiteMask=256,\r\n"},
+    // Version 10 and later get the family name only: no WOW line, no suites.
+    {"win10-manifested",
+     "Microsoft WindowsNT ver.10.0.18362 Service Pack 0\r\n"
+     "unknown MS-WindowsNT Family\r\n"
+     "Service Pack ver.0.0 \r\nTerminal Server (Only 1Session Mode) installed\r\n\r\n"
+     "DebugInfo=getOSVERSIONINFOEX,PlatformId=2,dwMajorVersion=10,dwMinorVersion=0,"
+     "wProductType=1,wSuiteMask=256,\r\n"},
     // A 32-bit process in a 64-bit prefix runs under WOW64.
     {"winxp64-wow64",
      "Microsoft WindowsNT ver.5.2.3790 Service Pack 2\r\n"
