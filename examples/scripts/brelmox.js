@@ -2,22 +2,12 @@
 // computer name, the Windows it runs, every Windows name the component knows,
 // and the machine's facts.
 //
-//   32-bit Windows:  cscript //nologo brelmox.js
-//   64-bit Windows:  %SystemRoot%\SysWOW64\cscript.exe //nologo brelmox.js
+//   cscript //nologo brelmox.js
 //
-// BrelmoxCOM is a 32-bit in-process server: register it first (register.cmd),
-// and on 64-bit Windows run scripts with the 32-bit script host.
-
-// A 64-bit host cannot load the server, registered or not.
-function hint() {
-    var shell = new ActiveXObject("WScript.Shell");
-    var architecture = shell.Environment("Process")("PROCESSOR_ARCHITECTURE");
-    if (architecture.toLowerCase() != "x86") {
-        return "This script host is a 64-bit program and BrelmoxCOM a 32-bit component: " +
-            "run the script with %SystemRoot%\\SysWOW64\\cscript.exe.";
-    }
-    return "Register BrelmoxCOM first: run register.cmd as administrator.";
-}
+// BrelmoxCOM must be registered first (the MSI does it, or register.cmd). A
+// 32-bit script host loads it in its own process; a 64-bit one (the default
+// cscript and wscript on 64-bit Windows) gets it in the system's 32-bit DLL
+// surrogate, so its answers are a 32-bit process's: "Running on WOW64".
 
 // A method answers Empty when the system could not tell.
 function text(answer) {
@@ -30,7 +20,7 @@ try {
 } catch (error) {
     WScript.Echo("Cannot create BrelmoxCOM.Warpper: " + error.message +
         " (0x" + (error.number >>> 0).toString(16).toUpperCase() + ")");
-    WScript.Echo(hint());
+    WScript.Echo("Register BrelmoxCOM first: install Brelmox's MSI, or run register.cmd as administrator.");
     WScript.Quit(1);
 }
 

@@ -2,11 +2,12 @@
 ' computer name, the Windows it runs, every Windows name the component knows,
 ' and the machine's facts.
 '
-'   32-bit Windows:  cscript //nologo brelmox.vbs
-'   64-bit Windows:  %SystemRoot%\SysWOW64\cscript.exe //nologo brelmox.vbs
+'   cscript //nologo brelmox.vbs
 '
-' BrelmoxCOM is a 32-bit in-process server: register it first (register.cmd),
-' and on 64-bit Windows run scripts with the 32-bit script host.
+' BrelmoxCOM must be registered first (the MSI does it, or register.cmd). A
+' 32-bit script host loads it in its own process; a 64-bit one (the default
+' cscript and wscript on 64-bit Windows) gets it in the system's 32-bit DLL
+' surrogate, so its answers are a 32-bit process's: "Running on WOW64".
 Option Explicit
 
 Dim warpper
@@ -14,7 +15,7 @@ On Error Resume Next
 Set warpper = CreateObject("BrelmoxCOM.Warpper")
 If Err.Number <> 0 Then
     WScript.Echo "Cannot create BrelmoxCOM.Warpper: " & Err.Description & " (" & ErrorCode(Err.Number) & ")"
-    WScript.Echo Hint()
+    WScript.Echo "Register BrelmoxCOM first: install Brelmox's MSI, or run register.cmd as administrator."
     WScript.Quit 1
 End If
 On Error GoTo 0
@@ -35,17 +36,5 @@ Function ErrorCode(number)
         ErrorCode = "0x" & Hex(number)
     Else
         ErrorCode = "error " & number
-    End If
-End Function
-
-' A 64-bit host cannot load the server, registered or not.
-Function Hint()
-    Dim environment
-    Set environment = CreateObject("WScript.Shell").Environment("Process")
-    If LCase(environment("PROCESSOR_ARCHITECTURE")) <> "x86" Then
-        Hint = "This script host is a 64-bit program and BrelmoxCOM a 32-bit component: " & _
-            "run the script with %SystemRoot%\SysWOW64\cscript.exe."
-    Else
-        Hint = "Register BrelmoxCOM first: run register.cmd as administrator."
     End If
 End Function
