@@ -1,7 +1,7 @@
 // Cost of calls into a Warpper under Wine: prints "name value unit" lines.
 // Each figure is the median over batches of the mean time per call.
 //
-//   com_call_bench
+//   com_call_bench [NAME_PREFIX]   (NAME_PREFIX goes before every figure's name)
 #include <stdio.h>
 
 #include "com_scoped.h"
@@ -14,6 +14,7 @@ using brelmox::ComPtr;
 
 constexpr int kBatches = 7;
 constexpr LCID kLocale = 0x0409;
+const char* g_name_prefix = "";
 
 // Runs `call` in batches and prints the median per-call time; false when a
 // call failed, which makes the figure meaningless.
@@ -25,10 +26,10 @@ bool Measure(const char* name, int calls_per_batch, Call call) {
         means.push_back(bench::BatchMean(calls_per_batch, [&] { failed |= FAILED(call()); }));
     }
     if (failed) {
-        printf("com_%s_note FAILED text\n", name);
+        printf("%scom_%s_note FAILED text\n", g_name_prefix, name);
         return false;
     }
-    printf("com_%s_us %.2f us\n", name, bench::Median(means));
+    printf("%scom_%s_us %.2f us\n", g_name_prefix, name, bench::Median(means));
     return true;
 }
 
@@ -42,7 +43,10 @@ HRESULT CallAndClear(IWarpper* warpper, HRESULT (STDMETHODCALLTYPE IWarpper::*me
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (argc > 1) {
+        g_name_prefix = argv[1];
+    }
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     bool ok = true;
     {

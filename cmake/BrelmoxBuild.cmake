@@ -47,3 +47,27 @@ function(brelmox_visual_cpp_import_library target)
         VERBATIM)
     set_target_properties(${target} PROPERTIES BRELMOX_VISUAL_CPP_IMPLIB ${import_library})
 endfunction()
+
+# brelmox_com_client64(<target> <output> SOURCES <file>...): a 64-bit Windows
+# COM client of the server, from the 64-bit MinGW compiler (the build itself
+# is 32-bit), with IWarpper's header and GUIDs. For tests and benchmarks of
+# 64-bit hosts, which reach the server through the system's DLL surrogate.
+function(brelmox_com_client64 target output)
+    cmake_parse_arguments(ARG "" "" "SOURCES;INCLUDES" ${ARGN})
+    find_program(BRELMOX_MINGW64_CXX NAMES x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-g++
+                 REQUIRED)
+    set(interface_dir ${PROJECT_BINARY_DIR}/com)
+    set(includes -I${PROJECT_SOURCE_DIR}/com -I${interface_dir})
+    foreach(folder IN LISTS ARG_INCLUDES)
+        list(APPEND includes -I${folder})
+    endforeach()
+    list(TRANSFORM ARG_SOURCES PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
+    add_custom_command(OUTPUT ${output}
+        COMMAND ${BRELMOX_MINGW64_CXX} -O2 -static ${includes} -x c++ ${ARG_SOURCES}
+                -x c ${interface_dir}/BrelmoxCOM_i.c -o ${output} -lole32 -loleaut32 -luuid
+        DEPENDS ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/com/warpper_interface.h
+                ${interface_dir}/BrelmoxCOM.h ${interface_dir}/BrelmoxCOM_i.c
+        COMMENT "Building the 64-bit ${target}"
+        VERBATIM)
+    add_custom_target(${target} ALL DEPENDS ${output})
+endfunction()

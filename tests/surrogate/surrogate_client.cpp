@@ -34,8 +34,8 @@ bool Print(const wchar_t* interface_name, const wchar_t* method, HRESULT result,
         return false;
     }
     BSTR text = V_BSTR(answer);
-    int size = WideCharToMultiByte(CP_UTF8, 0, text, SysStringLen(text), nullptr, 0, nullptr,
-                                   nullptr);
+    int size =
+        WideCharToMultiByte(CP_UTF8, 0, text, SysStringLen(text), nullptr, 0, nullptr, nullptr);
     char* utf8 = static_cast<char*>(malloc(size + 1));
     WideCharToMultiByte(CP_UTF8, 0, text, SysStringLen(text), utf8, size, nullptr, nullptr);
     fwrite(utf8, 1, size, stdout);
