@@ -138,7 +138,7 @@ std::string ExpectedReport(const std::wstring& program) {
     return Ansi(program) + " ver.1.0.0.10 UNICODEver\n" + "\n\nAll OSName Pattern\n" +
            expected::kAllOsNames + "\n\n" + "username = " + user + "\n" +
            "ComputerName = " + Ansi(Environment(L"COMPUTERNAME")) + "\n" +
-           "OSName = " + (os_text != nullptr ? os_text->os_name : "?") + "\n" +
+           "OSName = " + (os_text != nullptr ? expected::OsName(*os_text) : "?") + "\n" +
            "------- OSEtcInfo --------\n" + expected::MachineFacts() + "\n" +
            "DomainName\\UserName = " + Ansi(Environment(L"USERDOMAIN")) + "\\" + user + "\n" +
            "sid=" + Ansi(system_facts::TokenSidString()) + "\n";

@@ -1,4 +1,4 @@
-// The texts BrelmoxLib must give under the Windows versions Wine 8 emulates,
+// The texts BrelmoxLib must give under the Windows versions Wine emulates,
 // written out by hand for the version record and metrics Wine reports.
 #pragma once
 
@@ -107,8 +107,9 @@ const OsText kOsTexts[] = {
      "DebugInfo=getOSVERSIONINFOEX,PlatformId=2,dwMajorVersion=6,dwMinorVersion=3,"
      "wProductType=1,wSuiteMask=256,\r\n"},
     // Version 10 and later get the family name only: no WOW line, no suites.
+    // The build is Wine's own: 18362 in Wine 8, 19043 in Wine 10.
     {"win10-manifested",
-     "Microsoft WindowsNT ver.10.0.18362 Service Pack 0\r\n"
+     "Microsoft WindowsNT ver.10.0.{build} Service Pack 0\r\n"
      "unknown MS-WindowsNT Family\r\n"
      "Service Pack ver.0.0 \r\nTerminal Server (Only 1Session Mode) installed\r\n\r\n"
      "DebugInfo=getOSVERSIONINFOEX,PlatformId=2,dwMajorVersion=10,dwMinorVersion=0,"
@@ -137,6 +138,26 @@ inline const OsText* FindOsText(const std::string& windows) {
         }
     }
     return nullptr;
+}
+
+// The build number of the emulated Windows, which no manifest hides.
+inline unsigned long EmulatedBuild() {
+    typedef LONG(WINAPI * GetVersionFunction)(OSVERSIONINFOW*);
+    auto get_version = reinterpret_cast<GetVersionFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+    OSVERSIONINFOW version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    return get_version != nullptr && get_version(&version) == 0 ? version.dwBuildNumber : 0;
+}
+
+// The OS text of an expectation, with "{build}" replaced by the emulated build.
+inline std::string OsName(const OsText& text) {
+    std::string name = text.os_name;
+    size_t slot = name.find("{build}");
+    if (slot != std::string::npos) {
+        name.replace(slot, 7, std::to_string(EmulatedBuild()));
+    }
+    return name;
 }
 
 // Wine's display-less machine: normal boot, no debug build, a wheel mouse and a

@@ -19,7 +19,7 @@ TEST(OsIdentification, NamesTheEmulatedWindows) {
     ASSERT_NE(expected, nullptr) << "no expectation for " << g_windows;
     CBrelmoxLib lib;
     ASSERT_NE(lib.m_pOSName, nullptr);
-    EXPECT_EQ(std::string(lib.m_pOSName), expected->os_name);
+    EXPECT_EQ(std::string(lib.m_pOSName), expected::OsName(*expected));
 }
 
 TEST(OsIdentification, MachineFactsFollowTheMetrics) {
