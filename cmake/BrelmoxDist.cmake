@@ -1,4 +1,5 @@
-# Packs the zip that the target dist makes; run by the build with cmake -P.
+# Packs the zip and the MSI that the target dist makes; run by the build with
+# cmake -P.
 #
 #   -DBUILD_DIR=   the project's build folder
 #   -DSTAGE_DIR=   scratch folder; the tree is laid out in STAGE_DIR/PACKAGE_NAME
@@ -7,6 +8,9 @@
 #   -DCONFIG=      the configuration to install
 #   -DGENERATOR=   the generator for the examples' build
 #   -DOPTIONS=     further options for configuring the examples, separated by |
+#   -DMSI=         the Windows Installer package to write, from the same tree
+#   -DMSI_VERSION= its product version
+#   -DWIXL= -DMSIBUILD=  the msitools programs that build it
 cmake_minimum_required(VERSION 3.22)
 
 # Runs a step quietly; its output is shown when it fails.
@@ -39,3 +43,7 @@ file(REMOVE ${ZIP})
 run(${CMAKE_COMMAND} -E chdir ${STAGE_DIR}
     ${CMAKE_COMMAND} -E tar cf ${ZIP} --format=zip -- ${PACKAGE_NAME})
 message(STATUS "dist: ${ZIP}")
+
+include(${CMAKE_CURRENT_LIST_DIR}/../packaging/msi/BrelmoxMsi.cmake)
+brelmox_msi(TREE ${tree} VERSION ${MSI_VERSION} MSI ${MSI} WIXL ${WIXL} MSIBUILD ${MSIBUILD})
+message(STATUS "dist: ${MSI}")
