@@ -4,7 +4,7 @@
 //   com_call_bench [NAME_PREFIX]   (NAME_PREFIX goes before every figure's name)
 #include <stdio.h>
 
-#include "com_scoped.h"
+#include "scoped.h"
 #include "timing.h"
 #include "warpper_interface.h"
 

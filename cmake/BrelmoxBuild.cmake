@@ -20,6 +20,11 @@ if(WIN32)
     add_compile_definitions(_WIN32_WINNT=0x0501 WINVER=0x0501 NOMINMAX)
 endif()
 
+# brelmox_wide_entry(<target>): a program whose entry point is wmain.
+function(brelmox_wide_entry target)
+    target_link_options(${target} PRIVATE -municode)
+endfunction()
+
 # brelmox_version_resource(<target> <rc file>): a version block on Windows only.
 function(brelmox_version_resource target rc_file)
     if(WIN32)

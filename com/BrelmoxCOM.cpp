@@ -1,7 +1,10 @@
 // BrelmoxCOM's module: the ATL 3.0 module record, the object map, the class
 // object that makes Warpper objects, the four exports and the entry point.
+#include <memory>
+#include <new>
+
 #include "Warpper.h"
-#include "com_scoped.h"
+#include "scoped.h"
 #include "server_module.h"
 
 namespace brelmox {
@@ -46,14 +49,14 @@ const AtlInterfaceEntry kClassFactoryInterfaces[] = {
 };
 
 HRESULT WINAPI CClassFactory::Create(void* instance_creator, REFIID iid, void** object) {
-    CClassFactory* factory =
-        HeapNew<CClassFactory>(reinterpret_cast<AtlCreatorFunction*>(instance_creator));
-    if (factory == nullptr) {
+    std::unique_ptr<CClassFactory> factory(
+        new (std::nothrow) CClassFactory(reinterpret_cast<AtlCreatorFunction*>(instance_creator)));
+    if (!factory) {
         return E_OUTOFMEMORY;
     }
     HRESULT result = factory->QueryInterface(iid, object);
-    if (result != S_OK) {
-        HeapDelete(factory);
+    if (result == S_OK) {
+        factory.release();  // the reference handed out owns it now
     }
     return result;
 }
@@ -80,7 +83,7 @@ STDMETHODIMP_(ULONG) CClassFactory::Release() {
         count = InterlockedDecrement(&count_);
     }
     if (count == 0) {
-        HeapDelete(this);
+        delete this;
     } else if (count == 1) {
         UnlockServerModule();
     }

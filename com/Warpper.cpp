@@ -2,9 +2,11 @@
 
 #include <string.h>
 
+#include <memory>
+#include <new>
+
 #include "CBrelmoxLib.h"
 #include "CPellwick.h"
-#include "com_scoped.h"
 #include "registration.h"
 #include "scoped.h"
 #include "server_module.h"
@@ -201,7 +203,7 @@ public:
         LONG count = --count_;
         if (count == 0) {
             count_ = 1;  // a call back into the object while it goes must not free it twice
-            HeapDelete(this);
+            delete this;
         }
         return count;
     }
@@ -256,7 +258,7 @@ public:
         LONG count = --count_;
         if (count == 0) {
             count_ = 1;
-            HeapDelete(this);
+            delete this;
         }
         return count;
     }
@@ -268,13 +270,13 @@ private:
 
 // Hands the new object's requested interface to the caller, or destroys it.
 template <typename Object>
-HRESULT QueryNewObject(Object* object, REFIID iid, void** interface_out) {
-    if (object == nullptr) {
+HRESULT QueryNewObject(std::unique_ptr<Object> object, REFIID iid, void** interface_out) {
+    if (!object) {
         return E_OUTOFMEMORY;
     }
     HRESULT result = object->QueryInterface(iid, interface_out);
-    if (result != S_OK) {
-        HeapDelete(object);
+    if (result == S_OK) {
+        object.release();  // the reference handed out owns it now
     }
     return result;
 }
@@ -287,9 +289,13 @@ HRESULT WINAPI CWarpper::UpdateRegistry(BOOL do_register) {
 
 HRESULT WINAPI CWarpper::CreateInstance(void* outer, REFIID iid, void** object) {
     if (outer == nullptr) {
-        return QueryNewObject(HeapNew<CStandaloneWarpper>(), iid, object);
+        return QueryNewObject(
+            std::unique_ptr<CStandaloneWarpper>(new (std::nothrow) CStandaloneWarpper), iid,
+            object);
     }
-    return QueryNewObject(HeapNew<CAggregatedWarpper>(static_cast<IUnknown*>(outer)), iid, object);
+    return QueryNewObject(std::unique_ptr<CAggregatedWarpper>(
+                              new (std::nothrow) CAggregatedWarpper(static_cast<IUnknown*>(outer))),
+                          iid, object);
 }
 
 HRESULT CWarpper::QueryOwnInterface(REFIID iid, void** object) {

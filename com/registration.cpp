@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "module_path.h"
 #include "scoped.h"
 #include "server_module.h"
 #include "warpper_interface.h"
@@ -23,24 +24,6 @@ struct AtlRegistryMapEntry {
     LPCOLESTR key;
     LPCOLESTR value;
 };
-
-// The full path of this module's file; null if it cannot be had.
-HeapPtr<WCHAR> ModuleFilePath(HMODULE module) {
-    for (DWORD capacity = MAX_PATH; capacity <= 32768; capacity *= 2) {
-        HeapPtr<WCHAR> path(static_cast<WCHAR*>(malloc(capacity * sizeof(WCHAR))));
-        if (!path) {
-            return nullptr;
-        }
-        DWORD length = GetModuleFileNameW(module, path.get(), capacity);
-        if (length == 0) {
-            return nullptr;
-        }
-        if (length < capacity) {
-            return path;
-        }
-    }
-    return nullptr;
-}
 
 // The string value `name` (null: the default value) of HKCR\`key`, if it
 // equals `expected` exactly.

@@ -5,54 +5,28 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include <memory>
-
 #include "CBrelmoxLib.h"
 #include "CPellwick.h"
+#include "module_path.h"
 #include "report_output.h"
+#include "scoped.h"
 
 namespace {
 
 using brelmox::PrintNarrow;
 using brelmox::PrintWide;
 
-struct FreeDeleter {
-    void operator()(void* block) const { free(block); }
-};
 // A string the library or Pellwick handed out; ours to free.
-using WideResult = std::unique_ptr<unsigned short, FreeDeleter>;
-
-const WCHAR* Text(const WideResult& result) {
-    return reinterpret_cast<const WCHAR*>(result.get());
-}
+using WideResult = brelmox::HeapPtr<unsigned short>;
 
 void PrintLine(const wchar_t* format, const WideResult& result) {
-    PrintWide(stdout, format, Text(result));
+    PrintWide(stdout, format, reinterpret_cast<const WCHAR*>(result.get()));
 }
 
 // What the program needs before it can report: a standard output that takes
 // the library's CR LF pairs unchanged.
 bool StartUp() {
     return _setmode(_fileno(stdout), _O_BINARY) != -1;
-}
-
-// The full path of this program's own file: argv[0] is only what was typed
-// (without the extension when found on the PATH). Null if it cannot be had.
-WideResult OwnFilePath() {
-    for (DWORD capacity = MAX_PATH; capacity <= 32768; capacity *= 2) {
-        WideResult path(static_cast<unsigned short*>(malloc(capacity * sizeof(WCHAR))));
-        if (!path) {
-            return nullptr;
-        }
-        DWORD length = GetModuleFileNameW(nullptr, reinterpret_cast<WCHAR*>(path.get()), capacity);
-        if (length == 0) {
-            return nullptr;
-        }
-        if (length < capacity) {
-            return path;
-        }
-    }
-    return nullptr;
 }
 
 // A full disk, a pipe whose reader has gone, a handle not open for writing:
@@ -78,39 +52,41 @@ int wmain(int argc, wchar_t** argv, wchar_t** /*envp*/) {
 
     CPellwick pellwick;
     {
-        unsigned short* version = nullptr;
-        WideResult own_file = OwnFilePath();
+        // The version of the program's own file: argv[0] is only what was
+        // typed, without the extension when the program was found on the PATH.
+        WideResult version;
+        brelmox::HeapPtr<WCHAR> own_file = brelmox::ModuleFilePath(nullptr);
         if (own_file) {
-            pellwick.getFileVersionStringW(own_file.get(), &version);
+            pellwick.getFileVersionStringW(reinterpret_cast<unsigned short*>(own_file.get()),
+                                           version.put());
         }
-        PrintLine(L" ver.%s", WideResult(version));
+        PrintLine(L" ver.%s", version);
     }
     PrintWide(stdout, L"%s", L" UNICODEver");
     PrintWide(stdout, L"%s", L"\n");
     PrintNarrow(stdout, "\n\nAll OSName Pattern\n%s\n\n", lib.m_pOSNameAllPattern);
     {
-        unsigned short* user = nullptr;
-        lib.GetUserNameW(&user);
-        PrintLine(L"username = %s\n", WideResult(user));
+        WideResult user;
+        lib.GetUserNameW(user.put());
+        PrintLine(L"username = %s\n", user);
     }
     {
-        unsigned short* computer = nullptr;
-        lib.GetComputerNameW(&computer);
-        PrintLine(L"ComputerName = %s\n", WideResult(computer));
+        WideResult computer;
+        lib.GetComputerNameW(computer.put());
+        PrintLine(L"ComputerName = %s\n", computer);
     }
     PrintNarrow(stdout, "OSName = %s\n", lib.m_pOSName);
     PrintNarrow(stdout, "------- OSEtcInfo --------\n%s\n", lib.m_pOSEtcInfo);
     {
-        unsigned short *user = nullptr, *domain = nullptr, *sid = nullptr;
-        lib.GetUserNameAndDomainNameAndSidW(&user, &domain, &sid);
-        WideResult user_name(user), domain_name(domain), sid_text(sid);
-        PrintLine(L"DomainName\\UserName = %s", domain_name);
-        PrintLine(L"\\%s\n", user_name);
-        PrintLine(L"%s\n", sid_text);
+        WideResult user, domain, sid;
+        lib.GetUserNameAndDomainNameAndSidW(user.put(), domain.put(), sid.put());
+        PrintLine(L"DomainName\\UserName = %s", domain);
+        PrintLine(L"\\%s\n", user);
+        PrintLine(L"%s\n", sid);
         // Released after all three lines, first to third.
-        user_name.reset();
-        domain_name.reset();
-        sid_text.reset();
+        user.reset();
+        domain.reset();
+        sid.reset();
     }
     return FinishReport();
 }

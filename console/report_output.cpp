@@ -3,25 +3,22 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include <memory>
+#include "scoped.h"
 
 namespace brelmox {
 namespace {
 
-struct FreeDeleter {
-    void operator()(void* block) const { free(block); }
-};
-using AnsiText = std::unique_ptr<char, FreeDeleter>;
+using AnsiText = HeapPtr<char>;
 
 // The text in the ANSI code page; null for a null text or when it cannot be
 // converted. Characters the code page lacks become its default character.
 AnsiText ToAnsi(const WCHAR* wide) {
     if (wide == nullptr) {
-        return nullptr;
+        return AnsiText();
     }
     int size = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
     if (size <= 0) {
-        return nullptr;
+        return AnsiText();
     }
     AnsiText ansi(static_cast<char*>(malloc(size)));
     if (ansi &&

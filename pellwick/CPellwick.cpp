@@ -4,19 +4,16 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include <memory>
+#include "scoped.h"
 
 namespace {
+
+using brelmox::HeapPtr;
 
 constexpr long kOk = 0;
 constexpr long kInvalidArgument = -1;
 constexpr long kOutOfMemory = -2;
 constexpr long kNotAvailable = -3;
-
-struct FreeDeleter {
-    void operator()(void* block) const { free(block); }
-};
-using HeapBlock = std::unique_ptr<void, FreeDeleter>;
 
 size_t WideLength(const unsigned short* text) {
     size_t length = 0;
@@ -151,7 +148,7 @@ long CPellwick::getFileVersionStringW(unsigned short* path, unsigned short** ver
     if (size == 0) {
         return kNotAvailable;
     }
-    HeapBlock block(malloc(size));
+    HeapPtr<BYTE> block(static_cast<BYTE*>(malloc(size)));
     if (!block) {
         return kOutOfMemory;
     }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "com_scoped.h"
+#include "scoped.h"
 #include "warpper_interface.h"
 
 namespace comtest {

@@ -35,17 +35,17 @@ Triple CallTriple(CBrelmoxLib& lib, bool wide, bool* result) {
     if (wide) {
         WideString user, domain, sid;
         *result = lib.GetUserNameAndDomainNameAndSidW(user.put(), domain.put(), sid.put());
-        triple = {ToU16(user.get()), ToU16(domain.get()), ToU16(sid.get()),
-                  user.is_null(),    domain.is_null(),    sid.is_null()};
+        triple = {ToU16(user.get()),       ToU16(domain.get()),       ToU16(sid.get()),
+                  (user.get() == nullptr), (domain.get() == nullptr), (sid.get() == nullptr)};
     } else {
         NarrowString user, domain, sid;
         *result = lib.GetUserNameAndDomainNameAndSidA(user.put(), domain.put(), sid.put());
-        triple = {ToU16(user.is_null() ? "" : user.get()),
-                  ToU16(domain.is_null() ? "" : domain.get()),
-                  ToU16(sid.is_null() ? "" : sid.get()),
-                  user.is_null(),
-                  domain.is_null(),
-                  sid.is_null()};
+        triple = {ToU16((user.get() == nullptr) ? "" : user.get()),
+                  ToU16((domain.get() == nullptr) ? "" : domain.get()),
+                  ToU16((sid.get() == nullptr) ? "" : sid.get()),
+                  (user.get() == nullptr),
+                  (domain.get() == nullptr),
+                  (sid.get() == nullptr)};
     }
     return triple;
 }
@@ -314,8 +314,8 @@ TEST_F(AccountNames, SimpleNamesLeaveTheOutputAloneOnFailure) {
             EXPECT_TRUE(stand_in::FaultTriggered());
             stand_in::ClearFaults();
             EXPECT_FALSE(result);
-            EXPECT_TRUE(narrow.is_null());
-            EXPECT_TRUE(wide_name.is_null());
+            EXPECT_TRUE((narrow.get() == nullptr));
+            EXPECT_TRUE((wide_name.get() == nullptr));
         }
     }
 }

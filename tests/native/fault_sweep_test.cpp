@@ -102,7 +102,7 @@ std::vector<NamedGetter> Getters() {
              NarrowString name;
              bool result = lib.GetComputerNameA(name.put());
              texts = {Text(name.get())};
-             nulls = {name.is_null()};
+             nulls = {(name.get() == nullptr)};
              return result;
          }},
         {"GetComputerNameW",
@@ -110,7 +110,7 @@ std::vector<NamedGetter> Getters() {
              WideString name;
              bool result = lib.GetComputerNameW(name.put());
              texts = {Text(name.get())};
-             nulls = {name.is_null()};
+             nulls = {(name.get() == nullptr)};
              return result;
          }},
         {"GetUserNameA",
@@ -118,7 +118,7 @@ std::vector<NamedGetter> Getters() {
              NarrowString name;
              bool result = lib.GetUserNameA(name.put());
              texts = {Text(name.get())};
-             nulls = {name.is_null()};
+             nulls = {(name.get() == nullptr)};
              return result;
          }},
         {"GetUserNameW",
@@ -126,7 +126,7 @@ std::vector<NamedGetter> Getters() {
              WideString name;
              bool result = lib.GetUserNameW(name.put());
              texts = {Text(name.get())};
-             nulls = {name.is_null()};
+             nulls = {(name.get() == nullptr)};
              return result;
          }},
         {"GetUserNameAndDomainNameAndSidA",
@@ -134,7 +134,7 @@ std::vector<NamedGetter> Getters() {
              NarrowString user, domain, sid;
              bool result = lib.GetUserNameAndDomainNameAndSidA(user.put(), domain.put(), sid.put());
              texts = {Text(user.get()), Text(domain.get()), Text(sid.get())};
-             nulls = {user.is_null(), domain.is_null(), sid.is_null()};
+             nulls = {(user.get() == nullptr), (domain.get() == nullptr), (sid.get() == nullptr)};
              return result;
          }},
         {"GetUserNameAndDomainNameAndSidW",
@@ -142,7 +142,7 @@ std::vector<NamedGetter> Getters() {
              WideString user, domain, sid;
              bool result = lib.GetUserNameAndDomainNameAndSidW(user.put(), domain.put(), sid.put());
              texts = {Text(user.get()), Text(domain.get()), Text(sid.get())};
-             nulls = {user.is_null(), domain.is_null(), sid.is_null()};
+             nulls = {(user.get() == nullptr), (domain.get() == nullptr), (sid.get() == nullptr)};
              return result;
          }},
     };

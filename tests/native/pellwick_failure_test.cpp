@@ -36,8 +36,8 @@ TEST_F(PellwickFailure, StrCpyLeavesTheTargetNull) {
     EXPECT_LT(pellwick.SmemStrCpy(reinterpret_cast<unsigned char**>(narrow.put()), Bytes("a")), 0);
     stand_in::FailAllocation(1);
     EXPECT_LT(pellwick.SmemStrCpyW(wide.put(), source), 0);
-    EXPECT_TRUE(narrow.is_null());
-    EXPECT_TRUE(wide.is_null());
+    EXPECT_TRUE((narrow.get() == nullptr));
+    EXPECT_TRUE((wide.get() == nullptr));
 }
 
 TEST_F(PellwickFailure, AddCharKeepsTheOldTextValid) {
@@ -50,9 +50,9 @@ TEST_F(PellwickFailure, AddCharKeepsTheOldTextValid) {
 
     WideString wide;
     unsigned short piece[] = {'k', 0};
-    ASSERT_GE(pellwick.SmemAddCharW(wide.put(), piece), 0);
+    ASSERT_GE(pellwick.SmemAddCharW(wide.address(), piece), 0);
     stand_in::FailAllocation(1);
-    EXPECT_LT(pellwick.SmemAddCharW(wide.put(), piece), 0);
+    EXPECT_LT(pellwick.SmemAddCharW(wide.address(), piece), 0);
     EXPECT_EQ(ToU16(wide.get()), u"k");
 }
 
@@ -77,13 +77,13 @@ TEST_F(PellwickFailure, FileVersionIsFormattedFromTheFixedInfo) {
         stand_in::FailCall(api, 1);
         WideString absent;
         EXPECT_LT(pellwick.getFileVersionStringW(path, absent.put()), 0);
-        EXPECT_TRUE(absent.is_null());
+        EXPECT_TRUE((absent.get() == nullptr));
     }
     for (int n = 1; n <= 2; ++n) {
         stand_in::FailAllocation(n);
         WideString absent;
         EXPECT_LT(pellwick.getFileVersionStringW(path, absent.put()), 0);
-        EXPECT_TRUE(absent.is_null());
+        EXPECT_TRUE((absent.get() == nullptr));
     }
 }
 

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "com_scoped.h"
+#include "scoped.h"
 #include "process_memory.h"
 #include "warpper_interface.h"
 

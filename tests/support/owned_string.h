@@ -1,30 +1,14 @@
 // Test helpers for the strings the library hands to its callers.
 #pragma once
 
-#include <stdlib.h>
-
 #include <string>
+
+#include "scoped.h"
 
 // A string a getter stores through its out-parameter; freed with free() as the
 // library's callers do.
-template <typename Unit>
-class OwnedString {
-public:
-    OwnedString() = default;
-    ~OwnedString() { free(text_); }
-    OwnedString(const OwnedString&) = delete;
-    OwnedString& operator=(const OwnedString&) = delete;
-
-    Unit** put() { return &text_; }
-    Unit* get() const { return text_; }
-    bool is_null() const { return text_ == nullptr; }
-
-private:
-    Unit* text_ = nullptr;
-};
-
-using NarrowString = OwnedString<char>;
-using WideString = OwnedString<unsigned short>;
+using NarrowString = brelmox::HeapPtr<char>;
+using WideString = brelmox::HeapPtr<unsigned short>;
 
 inline std::u16string ToU16(const unsigned short* text) {
     std::u16string result;

@@ -66,9 +66,9 @@ TEST(PellwickSmemAddCharW, AppendsUpToTheTerminators) {
     WideString text;
     unsigned short first[] = {'a', 'b', 0};
     unsigned short second[] = {'-', 0x00E9, 0};
-    ASSERT_GE(pellwick.SmemAddCharW(text.put(), first), 0);
-    ASSERT_GE(pellwick.SmemAddCharW(text.put(), second), 0);
-    ASSERT_GE(pellwick.SmemAddCharW(text.put(), second), 0);
+    ASSERT_GE(pellwick.SmemAddCharW(text.address(), first), 0);
+    ASSERT_GE(pellwick.SmemAddCharW(text.address(), second), 0);
+    ASSERT_GE(pellwick.SmemAddCharW(text.address(), second), 0);
     EXPECT_EQ(ToU16(text.get()), std::u16string(u"ab-\u00E9-\u00E9"));
 }
 
@@ -103,7 +103,7 @@ TEST(PellwickSmemAddCharW, AppendsTheTargetItself) {
     unsigned short start[] = {'x', 0x00E9, 0};
     ASSERT_GE(pellwick.SmemStrCpyW(text.put(), start), 0);
     for (int i = 0; i < 3; ++i) {
-        ASSERT_GE(pellwick.SmemAddCharW(text.put(), text.get()), 0);
+        ASSERT_GE(pellwick.SmemAddCharW(text.address(), text.get()), 0);
     }
     EXPECT_EQ(ToU16(text.get()), std::u16string(u"x\u00E9x\u00E9x\u00E9x\u00E9x\u00E9x\u00E9x"
                                                 u"\u00E9x\u00E9"));
@@ -170,7 +170,7 @@ TEST(PellwickFileVersion, LeavesThePointerNullForAFileWithoutVersion) {
     unsigned short missing[] = {'n', 'o', '-', 's', 'u', 'c', 'h', '.', 'd', 'l', 'l', 0};
     WideString version;
     EXPECT_LT(pellwick.getFileVersionStringW(missing, version.put()), 0);
-    EXPECT_TRUE(version.is_null());
+    EXPECT_TRUE((version.get() == nullptr));
 }
 
 }  // namespace
