@@ -18,7 +18,7 @@ AtlModule30 g_module;
 
 // The class object: hands out objects made by the instance creator of its map
 // entry. Its count is guarded by its own section, so any thread may use it.
-class CClassFactory final : public IClassFactory {
+class CClassFactory final : public IClassFactory, public HeapObject {
 public:
     // The map entry's class-object creator.
     static HRESULT WINAPI Create(void* instance_creator, REFIID iid, void** object);

@@ -187,7 +187,7 @@ HRESULT AnswerLibraryText(char* CBrelmoxLib::*text, VARIANT* vout) {
 
 // --- The two forms of the object ---
 
-class CStandaloneWarpper final : public CWarpper {
+class CStandaloneWarpper final : public CWarpper, public HeapObject {
 public:
     CStandaloneWarpper() { LockServerModule(); }
     ~CStandaloneWarpper() { UnlockServerModule(); }
@@ -235,7 +235,7 @@ private:
 };
 
 // What the outer object holds: a non-delegating IUnknown, then the inner part.
-class CAggregatedWarpper final : public IUnknown {
+class CAggregatedWarpper final : public IUnknown, public HeapObject {
 public:
     explicit CAggregatedWarpper(IUnknown* outer) : inner_(outer) { LockServerModule(); }
     ~CAggregatedWarpper() { UnlockServerModule(); }

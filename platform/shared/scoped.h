@@ -10,6 +10,7 @@
 #include <stddef.h>
 #include <stdlib.h>
 
+#include <new>
 #include <utility>
 
 #include "CPellwick.h"
@@ -158,6 +159,16 @@ public:
     using Holder<Interface*, ReleaseTraits<Interface>>::Holder;
     Interface* operator->() const { return this->resource_; }
     void** put_void() { return reinterpret_cast<void**>(this->put()); }
+};
+
+// A base for objects made with new (std::nothrow): their memory comes from
+// malloc directly. The global operator would first run the exception
+// machinery, which itself needs memory when there is none (under Wine it
+// then overflows the stack).
+struct HeapObject {
+    static void* operator new(size_t size, const std::nothrow_t&) noexcept { return malloc(size); }
+    static void operator delete(void* block) noexcept { free(block); }
+    static void operator delete(void* block, const std::nothrow_t&) noexcept { free(block); }
 };
 
 #ifdef _WIN32
