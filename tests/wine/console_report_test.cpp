@@ -166,12 +166,13 @@ TEST(ConsoleReport, FailsToStartWithoutAStandardOutput) {
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    if (argc < 3) {
+    if (argc == 3) {
+        g_expected = argv[1];
+        g_windows = g_expected.substr(0, g_expected.find('-'));
+        g_program = WindowsPath(argv[2]);
+    } else if (!GTEST_FLAG_GET(list_tests)) {  // CTest lists the cases without arguments
         fprintf(stderr, "usage: %s <expected texts> <Brelmox.exe>\n", argv[0]);
         return 2;
     }
-    g_expected = argv[1];
-    g_windows = g_expected.substr(0, g_expected.find('-'));
-    g_program = WindowsPath(argv[2]);
     return RUN_ALL_TESTS();
 }

@@ -152,10 +152,11 @@ TEST(Manifest, AMalformedManifestMakesNoActivationContext) {
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    if (argc != 2) {
+    if (argc == 2) {
+        g_program = WindowsPath(argv[1]);
+    } else if (!GTEST_FLAG_GET(list_tests)) {  // CTest lists the cases without arguments
         fprintf(stderr, "usage: %s <Brelmox.exe>\n", argv[0]);
         return 2;
     }
-    g_program = WindowsPath(argv[1]);
     return RUN_ALL_TESTS();
 }

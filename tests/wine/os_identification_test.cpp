@@ -41,10 +41,11 @@ TEST(OsIdentification, RecordIsTheExtendedOne) {
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    if (argc != 2) {
+    if (argc == 2) {
+        g_windows = argv[1];
+    } else if (!GTEST_FLAG_GET(list_tests)) {  // CTest lists the cases without arguments
         fprintf(stderr, "usage: %s <emulated windows version>\n", argv[0]);
         return 2;
     }
-    g_windows = argv[1];
     return RUN_ALL_TESTS();
 }
