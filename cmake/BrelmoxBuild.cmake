@@ -11,8 +11,6 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
                             -fno-omit-frame-pointer)
         add_link_options(-fsanitize=address,undefined)
     endif()
-elseif(MSVC)
-    add_compile_options(/W4 /utf-8)
 endif()
 
 if(WIN32)
@@ -53,12 +51,12 @@ function(brelmox_visual_cpp_import_library target)
     set_target_properties(${target} PROPERTIES BRELMOX_VISUAL_CPP_IMPLIB ${import_library})
 endfunction()
 
-# brelmox_com_client64(<target> <output> SOURCES <file>...): a 64-bit Windows
+# brelmox_com_client64(<target> <output> [ALL] SOURCES <file>...): a 64-bit Windows
 # COM client of the server, from the 64-bit MinGW compiler (the build itself
 # is 32-bit), with IWarpper's header and GUIDs. For tests and benchmarks of
 # 64-bit hosts, which reach the server through the system's DLL surrogate.
 function(brelmox_com_client64 target output)
-    cmake_parse_arguments(ARG "" "" "SOURCES;INCLUDES" ${ARGN})
+    cmake_parse_arguments(ARG "ALL" "" "SOURCES;INCLUDES" ${ARGN})
     find_program(BRELMOX_MINGW64_CXX NAMES x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-g++
                  REQUIRED)
     set(interface_dir ${PROJECT_BINARY_DIR}/com)
@@ -74,5 +72,9 @@ function(brelmox_com_client64 target output)
                 ${interface_dir}/BrelmoxCOM.h ${interface_dir}/BrelmoxCOM_i.c
         COMMENT "Building the 64-bit ${target}"
         VERBATIM)
-    add_custom_target(${target} ALL DEPENDS ${output})
+    if(ARG_ALL)
+        add_custom_target(${target} ALL DEPENDS ${output})
+    else()
+        add_custom_target(${target} DEPENDS ${output})
+    endif()
 endfunction()

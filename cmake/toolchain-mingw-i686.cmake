@@ -22,11 +22,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
-
-# Tools that only exist for this target.
-set(BRELMOX_WIDL ${BRELMOX_MINGW_PREFIX}-widl)
-set(BRELMOX_DLLTOOL ${BRELMOX_MINGW_PREFIX}-dlltool)
-set(BRELMOX_CXXFILT ${BRELMOX_MINGW_PREFIX}-c++filt)
-
-# Programs whose entry point is wmain.
-set(BRELMOX_WIDE_ENTRY_LINK_OPTIONS -municode)
