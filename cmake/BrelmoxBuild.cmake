@@ -30,27 +30,6 @@ function(brelmox_version_resource target rc_file)
     endif()
 endfunction()
 
-# brelmox_visual_cpp_import_library(<target>): <target>.lib beside the MinGW
-# import library, in the format of Visual C++'s import libraries, for every
-# name the DLL exports. Made from the linked DLL's export table, so that it
-# also serves a MinGW link that finds it first (g++ -static picks up X.lib for
-# -lX before libX.dll.a).
-function(brelmox_visual_cpp_import_library target)
-    find_program(BRELMOX_LLVM_DLLTOOL llvm-dlltool REQUIRED)
-    find_program(BRELMOX_LLVM_READOBJ llvm-readobj REQUIRED)
-    set(import_library ${CMAKE_ARCHIVE_OUTPUT_DIRECTORY}/${target}.lib)
-    add_custom_command(TARGET ${target} POST_BUILD
-        COMMAND ${CMAKE_COMMAND} -E env LLVM_READOBJ=${BRELMOX_LLVM_READOBJ}
-                ${CMAKE_COMMAND} -DDLL=$<TARGET_FILE:${target}>
-                -DPE_TABLES=${PROJECT_SOURCE_DIR}/tools/pe-tables
-                -DDLLTOOL=${BRELMOX_LLVM_DLLTOOL} -DIMPORT_LIBRARY=${import_library}
-                -P ${PROJECT_SOURCE_DIR}/cmake/VisualCppImportLibrary.cmake
-        BYPRODUCTS ${import_library}
-        COMMENT "Visual C++ import library ${target}.lib"
-        VERBATIM)
-    set_target_properties(${target} PROPERTIES BRELMOX_VISUAL_CPP_IMPLIB ${import_library})
-endfunction()
-
 # brelmox_com_client64(<target> <output> [ALL] SOURCES <file>...): a 64-bit Windows
 # COM client of the server, from the 64-bit MinGW compiler (the build itself
 # is 32-bit), with IWarpper's header and GUIDs. For tests and benchmarks of

@@ -214,11 +214,11 @@ private:
 
 // The inner part of an aggregate: its identity and lifetime belong to the outer
 // object, which it does not hold a reference to.
-class CContainedWarpper final : public CWarpper {
+class CAggregatedWarpperInner final : public CWarpper {
 public:
-    explicit CContainedWarpper(IUnknown* outer) : outer_(outer) {}
-    CContainedWarpper(const CContainedWarpper&) = delete;
-    CContainedWarpper& operator=(const CContainedWarpper&) = delete;
+    explicit CAggregatedWarpperInner(IUnknown* outer) : outer_(outer) {}
+    CAggregatedWarpperInner(const CAggregatedWarpperInner&) = delete;
+    CAggregatedWarpperInner& operator=(const CAggregatedWarpperInner&) = delete;
 
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
         HRESULT result = outer_->QueryInterface(iid, object);
@@ -265,7 +265,7 @@ public:
 
 private:
     LONG count_ = 0;
-    CContainedWarpper inner_;
+    CAggregatedWarpperInner inner_;
 };
 
 // Hands the new object's requested interface to the caller, or destroys it.

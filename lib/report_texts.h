@@ -47,7 +47,6 @@ constexpr DWORD kBasicRecordSize = 148;
 
 // The fixed list of every OS name, one per line (LF only, none after the last).
 extern const char kAllOsNames[];
-extern const size_t kAllOsNamesLength;
 
 // Appends label, the value as a signed 32-bit decimal and ",".
 template <typename Text>

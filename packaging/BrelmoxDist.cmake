@@ -44,6 +44,6 @@ run(${CMAKE_COMMAND} -E chdir ${STAGE_DIR}
     ${CMAKE_COMMAND} -E tar cf ${ZIP} --format=zip -- ${PACKAGE_NAME})
 message(STATUS "dist: ${ZIP}")
 
-include(${CMAKE_CURRENT_LIST_DIR}/../packaging/msi/BrelmoxMsi.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/msi/BrelmoxMsi.cmake)
 brelmox_msi(TREE ${tree} VERSION ${MSI_VERSION} MSI ${MSI} WIXL ${WIXL} MSIBUILD ${MSIBUILD})
 message(STATUS "dist: ${MSI}")

@@ -1,4 +1,5 @@
-// What BrelmoxLib.def needs beyond aliases for Visual C++ clients.
+// What BrelmoxLib.def needs beyond aliases for Visual C++ clients: compiled
+// into BrelmoxLib.dll.
 #include <new>
 
 #include "CBrelmoxLib.h"

@@ -1,4 +1,5 @@
-// What Pellwick.def needs beyond aliases for Visual C++ clients.
+// What Pellwick.def needs beyond aliases for Visual C++ clients: compiled into
+// Pellwick.dll.
 #include <new>
 
 #include "CPellwick.h"
