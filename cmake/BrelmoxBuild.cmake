@@ -23,10 +23,41 @@ function(brelmox_wide_entry target)
     target_link_options(${target} PRIVATE -municode)
 endfunction()
 
-# brelmox_version_resource(<target> <rc file>): a version block on Windows only.
-function(brelmox_version_resource target rc_file)
-    if(WIN32)
-        target_sources(${target} PRIVATE ${rc_file})
+# brelmox_version_resource(<target> VERSION <a.b.c.d> TYPE VFT_DLL|VFT_APP
+#                          OS <VOS_...> STRINGS <key> <value>... [RC <file.rc>])
+# A version block (language 0x0411, code page 0x04B0) from cmake/version.rc.in:
+# the strings in the order of their keys, FileVersion and ProductVersion among
+# them in the "1, 0, 0, 10" form. Without RC it is the target's resource script; with
+# RC that script includes it as "version.rc". Windows only.
+function(brelmox_version_resource target)
+    if(NOT WIN32)
+        return()
+    endif()
+    # PARSE_ARGV keeps the empty values of STRINGS.
+    cmake_parse_arguments(PARSE_ARGV 1 ARG "" "VERSION;TYPE;OS;RC" "STRINGS")
+    string(REPLACE "." ", " version_numbers ${ARG_VERSION})
+    # The strings go in the order of their keys, the versions among them.
+    set(entries "FileVersion=${version_numbers}" "ProductVersion=${version_numbers}")
+    while(ARG_STRINGS)
+        list(POP_FRONT ARG_STRINGS key value)
+        list(APPEND entries "${key}=${value}")
+    endwhile()
+    list(SORT entries)
+    set(version_strings "")
+    foreach(entry IN LISTS entries)
+        string(REGEX REPLACE "=.*" "" key "${entry}")
+        string(REGEX REPLACE "^[^=]*=" "" value "${entry}")
+        string(APPEND version_strings "            VALUE \"${key}\", \"${value}\"\n")
+    endforeach()
+    string(REGEX REPLACE "\n$" "" version_strings "${version_strings}")
+    set(folder ${CMAKE_CURRENT_BINARY_DIR}/${target}-version)
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/version.rc.in ${folder}/version.rc @ONLY)
+    if(ARG_RC)
+        target_sources(${target} PRIVATE ${ARG_RC})
+        target_include_directories(${target} PRIVATE ${folder})
+        set_property(SOURCE ${ARG_RC} APPEND PROPERTY OBJECT_DEPENDS ${folder}/version.rc)
+    else()
+        target_sources(${target} PRIVATE ${folder}/version.rc)
     endif()
 endfunction()
 
