@@ -21,6 +21,7 @@ struct State {
     Machine machine = TypicalMachine();
     CallFault call_faults[static_cast<int>(Api::kCount)];
     int calls[static_cast<int>(Api::kCount)] = {};
+    int failed_calls[static_cast<int>(Api::kCount)] = {};
     int total_calls = 0;
     int any_call_fault = 0;  // fail the n-th call of any kind; 0: disarmed
     int any_call_seen = 0;
@@ -55,6 +56,7 @@ bool Fails(Api api) {
         fail = true;
     }
     if (fail) {
+        s.failed_calls[index]++;
         s.fault_triggered = true;
         s.last_error = ERROR_CALL_NOT_IMPLEMENTED;
     }
@@ -197,6 +199,7 @@ void Reset() {
     s.machine = TypicalMachine();
     ClearFaults();
     std::fill(std::begin(s.calls), std::end(s.calls), 0);
+    std::fill(std::begin(s.failed_calls), std::end(s.failed_calls), 0);
     s.total_calls = 0;
     s.allocations = 0;
     s.open_tokens.clear();
@@ -239,6 +242,9 @@ void ClearFaults() {
 
 int Calls(Api api) {
     return state().calls[static_cast<int>(api)];
+}
+int FailedCalls(Api api) {
+    return state().failed_calls[static_cast<int>(api)];
 }
 int TotalCalls() {
     return state().total_calls;

@@ -94,8 +94,10 @@ void FailNthCall(int occurrence);
 void FailAllocation(int occurrence);
 void ClearFaults();
 
-// Counters since the last Reset().
+// Counters since the last Reset(): calls made, and how many of them an armed
+// fault failed.
 int Calls(Api api);
+int FailedCalls(Api api);
 int TotalCalls();
 long Allocations();
 // Token handles opened and not closed yet.

@@ -55,7 +55,7 @@ std::string NarrowGuid(REFGUID guid) {
     return std::string(text, text + lstrlenW(text));
 }
 
-TEST_F(ResourcesTest, RegistrationScriptHasCrLfLinesTabIndentsAndTheIdlGuids) {
+TEST_F(ResourcesTest, RegistrationScriptHasCrLfLinesIndentedByTabs) {
     std::string script = ResourceBytes(L"REGISTRY", 101);
     ASSERT_FALSE(script.empty());
     size_t line_start = 0;
@@ -73,19 +73,34 @@ TEST_F(ResourcesTest, RegistrationScriptHasCrLfLinesTabIndentsAndTheIdlGuids) {
         line_start = line_end + 1;
     }
     EXPECT_EQ(line_number, 47);
+}
+
+TEST_F(ResourcesTest, RegistrationScriptNamesTheIdlGuids) {
+    std::string script = ResourceBytes(L"REGISTRY", 101);
     EXPECT_NE(script.find("ForceRemove " + NarrowGuid(CLSID_Warpper) + " = s 'Warpper Class'"),
               std::string::npos);
     EXPECT_NE(script.find("'TypeLib' = s '" + NarrowGuid(LIBID_BRELMOXCOMLib) + "'"),
               std::string::npos);
-    // The module's path, quoted for the script by the server itself.
+}
+
+// The module's path comes quoted for the script from the server itself.
+TEST_F(ResourcesTest, RegistrationScriptTakesTheQuotedModulePath) {
+    std::string script = ResourceBytes(L"REGISTRY", 101);
     EXPECT_NE(script.find("InprocServer32 = s '%MODULE_QUOTED%'"), std::string::npos);
     EXPECT_EQ(script.find("'%MODULE%'"), std::string::npos);
-    // An AppID with the system's DLL surrogate, named by the class key.
+}
+
+TEST_F(ResourcesTest, RegistrationScriptNamesTheDllSurrogate) {
+    std::string script = ResourceBytes(L"REGISTRY", 101);
     EXPECT_NE(script.find("NoRemove AppID\r\n\t{\r\n\t\tForceRemove " + NarrowGuid(CLSID_Warpper) +
                           " = s 'Warpper Class'\r\n\t\t{\r\n\t\t\tval DllSurrogate = s ''"),
               std::string::npos);
     EXPECT_NE(script.find("val AppID = s '" + NarrowGuid(CLSID_Warpper) + "'"), std::string::npos);
-    // The type library under the neutral locale, for the marshaler.
+}
+
+// For the type-library marshaler, which asks for the neutral locale.
+TEST_F(ResourcesTest, RegistrationScriptRegistersTheTypeLibraryUnderTheNeutralLocale) {
+    std::string script = ResourceBytes(L"REGISTRY", 101);
     EXPECT_NE(script.find("NoRemove " + NarrowGuid(LIBID_BRELMOXCOMLib) +
                           "\r\n\t\t{\r\n\t\t\tNoRemove '1.0'\r\n\t\t\t{\r\n\t\t\t\t"
                           "ForceRemove '0'\r\n\t\t\t\t{\r\n\t\t\t\t\t'win32' = s "

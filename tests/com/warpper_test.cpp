@@ -1,4 +1,6 @@
 // IWarpper called early-bound through its virtual table.
+#include <memory>
+
 #include "com_test_support.h"
 
 namespace comtest {
@@ -103,41 +105,75 @@ HRESULT WINAPI CountingAddTermFunction(void* module, void* function, DWORD_PTR a
     return g_add_term_function(module, function, argument);
 }
 
-TEST_F(WarpperTest, VirtualTableWorksWithoutTheTypeLibrary) {
-    TypeLibraryUnregistered unregistered(server()->module());
-    ASSERT_EQ(unregistered.unregistered(), S_OK);
-    ComPtr<ITypeLib> library;
-    HRESULT load_failure = LoadRegTypeLib(LIBID_BRELMOXCOMLib, 1, 0, kClientLocale, library.put());
-    ASSERT_TRUE(FAILED(load_failure));
+// With the whole registration taken away: the load's failure, a Warpper made
+// through the class object, and the loaded type library's own answer.
+class WithoutTypeLibraryTest : public WarpperTest {
+protected:
+    void SetUp() override {
+        WarpperTest::SetUp();
+        unregistered_ = std::make_unique<TypeLibraryUnregistered>(server()->module());
+        ASSERT_EQ(unregistered_->unregistered(), S_OK);
+        ComPtr<ITypeLib> library;
+        load_failure_ = LoadRegTypeLib(LIBID_BRELMOXCOMLib, 1, 0, kClientLocale, library.put());
+        ASSERT_TRUE(FAILED(load_failure_));
+        warpper_ = NewWarpper();
+        ASSERT_NE(warpper_.get(), nullptr);
+    }
+    void TearDown() override {
+        warpper_.reset();
+        unregistered_.reset();
+        WarpperTest::TearDown();
+    }
 
+    std::unique_ptr<TypeLibraryUnregistered> unregistered_;
+    HRESULT load_failure_ = S_OK;
+    ComPtr<IWarpper> warpper_;
+};
+
+TEST_F(WithoutTypeLibraryTest, VirtualTableStillAnswers) {
+    ScopedVariant user_name;
+    EXPECT_EQ(warpper_->GetUserName(user_name.get()), S_OK);
+    EXPECT_EQ(V_VT(user_name.get()), VT_BSTR);
+}
+
+TEST_F(WithoutTypeLibraryTest, DispatchAnswersTheLoadsFailureEveryTime) {
+    LPOLESTR name = const_cast<LPOLESTR>(L"GetOSName");
+    for (int attempt = 1; attempt <= 5; ++attempt) {
+        SCOPED_TRACE(attempt);
+        DISPID id = 1234;
+        EXPECT_EQ(warpper_->GetIDsOfNames(IID_NULL, &name, 1, kClientLocale, &id), load_failure_);
+        ITypeInfo* info = reinterpret_cast<ITypeInfo*>(0x1234);
+        EXPECT_EQ(warpper_->GetTypeInfo(0, kClientLocale, &info), load_failure_);
+        EXPECT_EQ(info, nullptr);
+    }
+}
+
+// The clean-up is listed with the module once, not once per failed load, nor
+// again when a later load succeeds.
+TEST_F(WithoutTypeLibraryTest, CleanUpIsListedOnce) {
     ImportPatch add_term_function(server()->module(), "atl.dll", nullptr, 58,
                                   reinterpret_cast<void*>(&CountingAddTermFunction));
     ASSERT_TRUE(add_term_function.applied());
     g_add_term_function = reinterpret_cast<AddTermFunction>(add_term_function.original());
     g_term_function_additions = 0;
-
-    ComPtr<IWarpper> warpper = NewWarpper();
-    ASSERT_NE(warpper.get(), nullptr);
     LPOLESTR name = const_cast<LPOLESTR>(L"GetOSName");
-    for (int attempt = 1; attempt <= 5; ++attempt) {
-        SCOPED_TRACE(attempt);
-        DISPID id = 1234;
-        EXPECT_EQ(warpper->GetIDsOfNames(IID_NULL, &name, 1, kClientLocale, &id), load_failure);
-        ITypeInfo* info = reinterpret_cast<ITypeInfo*>(0x1234);
-        EXPECT_EQ(warpper->GetTypeInfo(0, kClientLocale, &info), load_failure);
-        EXPECT_EQ(info, nullptr);
-        ScopedVariant user_name;
-        EXPECT_EQ(warpper->GetUserName(user_name.get()), S_OK);
-        EXPECT_EQ(V_VT(user_name.get()), VT_BSTR);
-    }
-    // The clean-up is listed with the module once, not once per failed load.
-    EXPECT_EQ(g_term_function_additions, 1);
-
-    ASSERT_EQ(unregistered.Register(), S_OK);
     DISPID id = 0;
-    EXPECT_EQ(warpper->GetIDsOfNames(IID_NULL, &name, 1, kClientLocale, &id), S_OK);
-    EXPECT_EQ(id, 3);
+    for (int attempt = 1; attempt <= 5; ++attempt) {
+        warpper_->GetIDsOfNames(IID_NULL, &name, 1, kClientLocale, &id);
+    }
     EXPECT_EQ(g_term_function_additions, 1);
+    ASSERT_EQ(unregistered_->Register(), S_OK);
+    ASSERT_EQ(warpper_->GetIDsOfNames(IID_NULL, &name, 1, kClientLocale, &id), S_OK);
+    EXPECT_EQ(g_term_function_additions, 1);
+}
+
+TEST_F(WithoutTypeLibraryTest, TypeInformationLoadsOnceTheLibraryIsBack) {
+    LPOLESTR name = const_cast<LPOLESTR>(L"GetOSName");
+    DISPID id = 0;
+    EXPECT_EQ(warpper_->GetIDsOfNames(IID_NULL, &name, 1, kClientLocale, &id), load_failure_);
+    ASSERT_EQ(unregistered_->Register(), S_OK);
+    EXPECT_EQ(warpper_->GetIDsOfNames(IID_NULL, &name, 1, kClientLocale, &id), S_OK);
+    EXPECT_EQ(id, 3);
 }
 
 }  // namespace

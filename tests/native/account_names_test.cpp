@@ -81,34 +81,27 @@ TEST_F(AccountNames, SidTextFromAuthorityAndSubAuthorities) {
     }
 }
 
-// How a case makes one call fail: a named platform call, or an allocation
-// (call kCount), at the given occurrence. Occurrence 0: the case does not
-// apply to that width.
+// How a case makes a named platform call fail: at which occurrence
+// (stand_in::kEveryCall for all); kNotApplicable where the case does not
+// apply to that width. Allocations fail in the fault sweep, every one in turn.
 struct Fault {
     Api call;
     int occurrence;
 };
 
 bool Arm(const Fault& fault) {
-    if (fault.occurrence == 0) {
+    if (fault.call == Api::kCount) {
         return false;
     }
-    if (fault.call == Api::kCount) {
-        stand_in::FailAllocation(fault.occurrence);
-    } else {
-        stand_in::FailCall(fault.call, fault.occurrence);
-    }
+    stand_in::FailCall(fault.call, fault.occurrence);
     return true;
 }
 
-constexpr Fault Allocation(int occurrence) {
-    return {Api::kCount, occurrence};
-}
-constexpr Fault kNotApplicable = {Api::kCount, 0};
+constexpr Fault kNotApplicable = {Api::kCount, -1};
 
-// Each failure ends with the outputs the release table gives; the sanitizers
-// report anything left unreleased. The narrow form converts what the wide
-// calls give, so its allocations include the wide names' blocks.
+// The release table's rows for the named platform calls that can fail; the
+// fault sweep (fault_sweep_test.cpp) fails every allocation and every call in
+// turn and checks each outcome against the same table.
 TEST_F(AccountNames, ReleaseTableRowByRow) {
     enum Outputs { kUntouched, kSidNull, kAllNull };
     struct Case {
@@ -121,17 +114,19 @@ TEST_F(AccountNames, ReleaseTableRowByRow) {
          {Api::kGetTokenInformation, 2},
          {Api::kGetTokenInformation, 2},
          kUntouched},
-        {"allocating the TokenUser record", Allocation(1), Allocation(1), kUntouched},
-        {"copying the SID text's start", Allocation(2), Allocation(2), kSidNull},
-        {"appending the SID text's last piece", Allocation(5), Allocation(5), kSidNull},
-        {"the wide names of the length query", Allocation(6), kNotApplicable, kAllNull},
-        {"allocating the user-name buffer", Allocation(8), Allocation(6), kAllNull},
-        {"allocating the domain-name buffer", Allocation(9), Allocation(7), kAllNull},
         {"the length query of the lookup",
          {Api::kLookupAccountSidW, 1},
          {Api::kLookupAccountSidW, 1},
          kAllNull},
-        {"the second lookup", {Api::kLookupAccountSidW, 4}, {Api::kLookupAccountSidW, 2}, kAllNull},
+        // The narrow form asks the wide lookup twice for each of its own calls.
+        {"the lookup that fills the names",
+         {Api::kLookupAccountSidW, 4},
+         {Api::kLookupAccountSidW, 2},
+         kAllNull},
+        {"every lookup",
+         {Api::kLookupAccountSidW, stand_in::kEveryCall},
+         {Api::kLookupAccountSidW, stand_in::kEveryCall},
+         kAllNull},
         {"converting to the ANSI code page",
          {Api::kWideCharToMultiByte, 1},
          kNotApplicable,
@@ -180,16 +175,6 @@ TEST_F(AccountNames, ReleaseTableRowByRow) {
                     break;
             }
         }
-    }
-    // With the allocations above all passing, the calls succeed.
-    for (bool wide : {false, true}) {
-        SCOPED_TRACE(wide ? "wide" : "narrow");
-        bool result = false;
-        stand_in::FailAllocation(wide ? 8 : 12);
-        CallTriple(lib, wide, &result);
-        EXPECT_FALSE(stand_in::FaultTriggered()) << "allocations beyond the table's";
-        stand_in::ClearFaults();
-        EXPECT_TRUE(result);
     }
 }
 
@@ -286,17 +271,17 @@ TEST_F(AccountNames, SimpleNamesLeaveTheOutputAloneOnFailure) {
          kComputerName,
          {Api::kGetComputerNameW, 1},
          {Api::kGetComputerNameW, 1}},
-        {"the scratch buffer", kComputerName, Allocation(1), Allocation(1)},
-        {"the wide name behind the narrow one", kComputerName, Allocation(2), kNotApplicable},
         {"converting to the ANSI code page",
          kComputerName,
          {Api::kWideCharToMultiByte, 1},
          kNotApplicable},
-        {"the copy", kComputerName, Allocation(3), Allocation(2)},
         {"the length query", kUserName, {Api::kGetUserNameW, 1}, {Api::kGetUserNameW, 1}},
+        // The narrow form asks the wide call twice for each of its own calls.
         {"the second call", kUserName, {Api::kGetUserNameW, 4}, {Api::kGetUserNameW, 2}},
-        {"the scratch buffer", kUserName, Allocation(2), Allocation(1)},
-        {"the copy", kUserName, Allocation(4), Allocation(2)},
+        {"converting to the ANSI code page",
+         kUserName,
+         {Api::kWideCharToMultiByte, 1},
+         kNotApplicable},
     };
     for (const Case& c : cases) {
         for (bool wide : {false, true}) {

@@ -3,6 +3,7 @@
 // sound state: no crash, no leak (LeakSanitizer), no token handle left open,
 // and only whole texts or none.
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <functional>
@@ -168,6 +169,47 @@ TEST(FaultSweep, Getters) {
                 } else {
                     EXPECT_EQ(nulls, std::vector<bool>(clean.size(), true));
                 }
+            });
+            EXPECT_GT(faults, 0) << KindName(kind);
+        }
+    }
+}
+
+// Every fault leaves the triple's outputs as the release table gives for the
+// step it hit, told by the platform calls made until then: before the token's
+// record has been read, as the caller left them; until the account lookup,
+// the SID text null and the names as left; from the lookup on, all three null.
+TEST(FaultSweep, AccountTripleOutputsFollowTheReleaseTable) {
+    using stand_in::Api;
+    for (bool wide : {false, true}) {
+        SCOPED_TRACE(wide ? "wide" : "narrow");
+        for (FaultKind kind : {FaultKind::kAllocation, FaultKind::kPlatformCall}) {
+            CBrelmoxLib lib;
+            int faults = Sweep(kind, [wide, &lib] {
+                char sentinel[] = "caller's";
+                auto* untouched = reinterpret_cast<unsigned char*>(sentinel);
+                unsigned char* outputs[3] = {untouched, untouched, untouched};
+                bool result = wide ? lib.GetUserNameAndDomainNameAndSidW(
+                                         reinterpret_cast<unsigned short**>(&outputs[0]),
+                                         reinterpret_cast<unsigned short**>(&outputs[1]),
+                                         reinterpret_cast<unsigned short**>(&outputs[2]))
+                                   : lib.GetUserNameAndDomainNameAndSidA(
+                                         reinterpret_cast<char**>(&outputs[0]),
+                                         reinterpret_cast<char**>(&outputs[1]),
+                                         reinterpret_cast<char**>(&outputs[2]));
+                if (result) {
+                    for (unsigned char* output : outputs) {
+                        free(output);
+                    }
+                    return;
+                }
+                bool record_read = stand_in::Calls(Api::kGetTokenInformation) -
+                                       stand_in::FailedCalls(Api::kGetTokenInformation) >=
+                                   2;
+                bool looked_up = stand_in::Calls(Api::kLookupAccountSidW) > 0;
+                EXPECT_EQ(outputs[0], looked_up ? nullptr : untouched);
+                EXPECT_EQ(outputs[1], looked_up ? nullptr : untouched);
+                EXPECT_EQ(outputs[2], record_read ? nullptr : untouched);
             });
             EXPECT_GT(faults, 0) << KindName(kind);
         }
