@@ -126,8 +126,8 @@ AtlObjectMapEntry30 g_object_map[] = {
     {nullptr, nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr, nullptr},
 };
 
-// ATL 3.0 releases the cached class objects when the module ends; Wine's
-// ATL.DLL does not. Emptied fields are skipped by both.
+// wine-differs: ATL 3.0's module termination (ordinal 21) releases the cached
+// class objects; Wine's does not. Emptied fields are skipped by both.
 void ReleaseCachedClassObjects() {
     for (AtlObjectMapEntry30* entry = g_object_map; entry->class_id != nullptr; ++entry) {
         if (entry->class_object != nullptr) {
@@ -186,8 +186,9 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
         return E_POINTER;
     }
     *object = nullptr;
-    // Wine's ATL.DLL makes the cached class object without the object-map
-    // section that ATL 3.0 holds; two first requests at once would make two.
+    // wine-differs: ATL.DLL's class-object lookup (ordinal 15) makes the cached
+    // class object without the object-map section that ATL 3.0 holds, so two
+    // first requests at once would make two.
     brelmox::CriticalSectionGuard guard(g_module.object_map_section);
     return AtlModuleGetClassObject(&g_module, clsid, iid, object);
 }
@@ -196,10 +197,10 @@ STDAPI DllRegisterServer() {
     return AtlModuleRegisterServer(&g_module, TRUE, nullptr);
 }
 
-// ATL.DLL's server unregistration is a stub under Wine 8.0 that reports success
-// and removes nothing, so the server takes its steps itself: every class's
-// registration script, then the type library. All steps run; the first failure
-// is reported.
+// wine-differs: ATL.DLL's server unregistration (ordinal 57) is a stub that
+// reports success and removes nothing, so the server takes its steps itself:
+// every class's registration script, then the type library. All steps run;
+// the first failure is reported.
 STDAPI DllUnregisterServer() {
     HRESULT first_failure = S_OK;
     for (AtlObjectMapEntry30* entry = g_object_map; entry->class_id != nullptr; ++entry) {

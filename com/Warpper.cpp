@@ -102,9 +102,9 @@ HRESULT LoadTypeInfo(TypeInfoHolder& holder, LCID locale) {
     ComPtr<ITypeLib> library;
     HRESULT result = LoadRegTypeLib(*holder.library_id, holder.major_version, holder.minor_version,
                                     locale, library.put());
-    // The library is registered under its own locale. Wine finds a registration
-    // by that exact locale only, and the script engines pass 0, so a caller's
-    // other locale gets a second try with the library's.
+    // wine-differs: LoadRegTypeLib finds a registration by the exact locale
+    // only, and callers pass theirs (0x0411, the user's), so another locale
+    // gets a second try with the library's own.
     if (FAILED(result) && locale != kTypeLibraryLocale &&
         SUCCEEDED(LoadRegTypeLib(*holder.library_id, holder.major_version, holder.minor_version,
                                  kTypeLibraryLocale, library.put()))) {

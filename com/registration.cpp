@@ -14,9 +14,10 @@ namespace {
 
 constexpr WORD kRegistryScriptResource = 101;
 
-// The script's own name for the module path. Wine's ATL.DLL puts its
-// %MODULE% into the script as it is, so a path with a ' cut the string it
-// stood in and the rest of the path became keys; this one is quoted.
+// The script's own name for the module path. wine-differs: ATL.DLL's script
+// runner (ordinal 23) puts its %MODULE% into the script as it is, so a path
+// with a ' cut the string it stood in and the rest of the path became keys;
+// this one is quoted.
 const WCHAR kQuotedModuleName[] = L"MODULE_QUOTED";
 
 // ATL 3.0's replacement map entry.

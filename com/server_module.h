@@ -16,8 +16,9 @@ inline void UnlockServerModule() {
     InterlockedDecrement(&ServerModule().lock_count);
 }
 
-// ATL 3.0's table lookup refuses a null out pointer and nulls it on a miss;
-// Wine's ATL.DLL does neither, so both are done before it is asked.
+// wine-differs: ATL 3.0's table lookup (ordinal 32) refuses a null out
+// pointer and nulls it on a miss; Wine's does neither, so both are done before
+// it is asked.
 inline HRESULT QueryInterfaceTable(void* object, const AtlInterfaceEntry* table, REFIID iid,
                                    void** interface_out) {
     if (interface_out == nullptr) {

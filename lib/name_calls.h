@@ -36,8 +36,8 @@ struct WideNameCalls {
 // Names in the ANSI code page: each is the wide call's result converted, with
 // the sizes the narrow calls document (bytes; on success the computer name's
 // and the account's without, the user name's with the terminator). The
-// platform's own narrow calls are not used: with a double-byte code page
-// Wine's GetUserNameA cuts the name and reports success, and its
+// platform's own narrow calls are not used. wine-differs: with a double-byte
+// code page GetUserNameA cuts the name and reports success, and
 // LookupAccountSidA reports lengths in characters but writes every byte.
 struct AnsiNameCalls {
     using Char = unsigned char;

@@ -3,7 +3,11 @@
 // and the COM server's GetUserName must hand scripts that same name.
 //
 //   account_names_check CODE_PAGE
-// Prints one line per fault; exits with 1 when there was any.
+//   account_names_check CODE_PAGE canary
+// Prints one line per fault; exits with 1 when there was any. With "canary"
+// it checks instead that the platform's own narrow calls still mishandle the
+// user's double-byte name, as the library's narrow names work around
+// (wine-differs, lib/name_calls.h).
 #include <windows.h>
 #include <malloc.h>
 #include <oleauto.h>
@@ -175,11 +179,36 @@ void CheckServer() {
     ExpectSoundHeap("the server's GetUserName");
 }
 
+// Wine's narrow calls with a double-byte name: GetUserNameA gives half of it,
+// LookupAccountSidA asks for a length in characters, fewer than its bytes.
+void CheckPlatformNarrowCalls() {
+    const std::string whole = ToAnsi(PlatformUserName());
+    char name[512];
+    DWORD size = 512;
+    Expect(GetUserNameA(name, &size), "GetUserNameA failed");
+    Expect(std::string(name) != whole, "GetUserNameA gives the whole name now");
+    HANDLE token;
+    BYTE record[512];
+    DWORD record_size = sizeof record;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) ||
+        !GetTokenInformation(token, TokenUser, record, record_size, &record_size)) {
+        Fault("the token cannot be read");
+        return;
+    }
+    CloseHandle(token);
+    DWORD name_size = 0, domain_size = 0;
+    SID_NAME_USE use;
+    LookupAccountSidA(nullptr, reinterpret_cast<TOKEN_USER*>(record)->User.Sid, nullptr,
+                      &name_size, nullptr, &domain_size, &use);
+    Expect(name_size < whole.size() + 1, "LookupAccountSidA asks for the name's bytes now");
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 2) {
-        fprintf(stderr, "usage: account_names_check CODE_PAGE\n");
+    bool canary = argc == 3 && std::wstring(argv[2]) == L"canary";
+    if (argc != 2 && !canary) {
+        fprintf(stderr, "usage: account_names_check CODE_PAGE [canary]\n");
         return 2;
     }
     UINT code_page = static_cast<UINT>(_wtoi(argv[1]));
@@ -187,7 +216,11 @@ int wmain(int argc, wchar_t** argv) {
         printf("FAULT: the ANSI code page is %u, not %u\n", GetACP(), code_page);
         return 1;
     }
-    CheckLibrary();
-    CheckServer();
+    if (canary) {
+        CheckPlatformNarrowCalls();
+    } else {
+        CheckLibrary();
+        CheckServer();
+    }
     return g_faults == 0 ? 0 : 1;
 }

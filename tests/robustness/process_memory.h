@@ -7,7 +7,7 @@
 namespace robustness {
 
 // Committed private memory. Windows reports it as PrivateUsage and, equally, as
-// PagefileUsage; Wine fills only the latter.
+// PagefileUsage; wine-differs: Wine fills only the latter.
 inline SIZE_T PrivateBytes() {
     PROCESS_MEMORY_COUNTERS_EX counters = {};
     counters.cb = sizeof counters;

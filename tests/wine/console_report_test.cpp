@@ -107,9 +107,10 @@ Outcome RunProgram(const std::wstring& program, bool with_output) {
     CloseHandle(out_write);
     CloseHandle(err_write);
     if (started) {
-        // The pipes are read until the program ends, not until they close: the
-        // desktop process that Wine starts for a program's first window call
-        // may keep a copy of its standard handles for as long as it lives.
+        // The pipes are read until the program ends, not until they close:
+        // wine-differs: the desktop process that Wine starts for a program's
+        // first window call may keep a copy of its standard handles for as
+        // long as it lives.
         while (WaitForSingleObject(process.hProcess, 10) == WAIT_TIMEOUT) {
             ReadAvailable(out_read, outcome.out);
             ReadAvailable(err_read, outcome.err);

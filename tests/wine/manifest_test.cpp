@@ -1,5 +1,6 @@
-// Brelmox.exe's application manifest is well-formed and in force. Wine starts
-// a program whose manifest is malformed all the same, so starting proves
+// Brelmox.exe's application manifest is well-formed and in force.
+// wine-differs: Wine starts a program whose manifest is malformed all the
+// same, so starting proves
 // nothing: an activation context made from the resource, and what it says,
 // do.
 //
