@@ -131,13 +131,22 @@ std::wstring BuiltServerFolder() {
     return std::wstring(path, file - path);
 }
 
+const wchar_t* const kServerFiles[] = {L"BrelmoxCOM.dll", L"BrelmoxLib.dll", L"Pellwick.dll"};
+
 bool CopyServer(const std::wstring& from, const std::wstring& to) {
-    for (const wchar_t* file : {L"BrelmoxCOM.dll", L"BrelmoxLib.dll", L"Pellwick.dll"}) {
+    for (const wchar_t* file : kServerFiles) {
         if (!CopyFileW((from + file).c_str(), (to + L"\\" + file).c_str(), FALSE)) {
             return false;
         }
     }
     return true;
+}
+
+void RemoveServer(const std::wstring& folder) {
+    for (const wchar_t* file : kServerFiles) {
+        DeleteFileW((folder + L"\\" + file).c_str());
+    }
+    RemoveDirectoryW(folder.c_str());
 }
 
 enum Outcome { kRegisters, kFailsLeavingNothing };
@@ -208,7 +217,9 @@ TEST(RegistrationPaths, EveryFolderRegistersExactlyOrFailsCleanly) {
         }
         EXPECT_EQ(Snapshot(), before) << "keys left behind or taken away";
         FreeLibrary(server);
+        RemoveServer(folder);
     }
+    RemoveDirectoryW(base.c_str());
 }
 
 }  // namespace
