@@ -95,6 +95,23 @@ private:
     bool com_initialised_ = false;
 };
 
+// Fixture for tests of one Warpper, made through the fresh server's class
+// object in SetUp.
+class WarpperObjectTest : public FreshServerTest {
+protected:
+    void SetUp() override {
+        FreshServerTest::SetUp();
+        warpper_ = NewWarpper();
+        ASSERT_NE(warpper_.get(), nullptr);
+    }
+    void TearDown() override {
+        warpper_.reset();
+        FreshServerTest::TearDown();
+    }
+
+    ComPtr<IWarpper> warpper_;
+};
+
 // Replaces one entry of a loaded module's import address table while it lives.
 // The import is named by function name, or by ordinal when name is null.
 class ImportPatch {

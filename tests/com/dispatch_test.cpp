@@ -4,25 +4,13 @@
 namespace comtest {
 namespace {
 
-class DispatchTest : public FreshServerTest {
+class DispatchTest : public WarpperObjectTest {
 protected:
-    void SetUp() override {
-        FreshServerTest::SetUp();
-        warpper_ = NewWarpper();
-        ASSERT_NE(warpper_.get(), nullptr);
-    }
-    void TearDown() override {
-        warpper_.reset();
-        FreshServerTest::TearDown();
-    }
-
     HRESULT CallMethod(DISPID id, VARIANT* result) {
         DISPPARAMS no_arguments = {nullptr, nullptr, 0, 0};
         return warpper_->Invoke(id, IID_NULL, kClientLocale, DISPATCH_METHOD, &no_arguments, result,
                                 nullptr, nullptr);
     }
-
-    ComPtr<IWarpper> warpper_;
 };
 
 TEST_F(DispatchTest, OffersOneTypeInformation) {

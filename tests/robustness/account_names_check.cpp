@@ -198,8 +198,8 @@ void CheckPlatformNarrowCalls() {
     CloseHandle(token);
     DWORD name_size = 0, domain_size = 0;
     SID_NAME_USE use;
-    LookupAccountSidA(nullptr, reinterpret_cast<TOKEN_USER*>(record)->User.Sid, nullptr,
-                      &name_size, nullptr, &domain_size, &use);
+    LookupAccountSidA(nullptr, reinterpret_cast<TOKEN_USER*>(record)->User.Sid, nullptr, &name_size,
+                      nullptr, &domain_size, &use);
     Expect(name_size < whole.size() + 1, "LookupAccountSidA asks for the name's bytes now");
 }
 

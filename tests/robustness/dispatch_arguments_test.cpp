@@ -8,19 +8,7 @@
 namespace comtest {
 namespace {
 
-class DispatchArguments : public FreshServerTest {
-protected:
-    void SetUp() override {
-        FreshServerTest::SetUp();
-        warpper_ = NewWarpper();
-        ASSERT_NE(warpper_.get(), nullptr);
-    }
-    void TearDown() override {
-        warpper_.reset();
-        FreshServerTest::TearDown();
-    }
-    ComPtr<IWarpper> warpper_;
-};
+using DispatchArguments = WarpperObjectTest;
 
 // A name list for GetIDsOfNames; null entries stay null.
 std::vector<LPOLESTR> Names(std::initializer_list<const wchar_t*> names) {

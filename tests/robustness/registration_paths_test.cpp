@@ -12,17 +12,17 @@
 #include <string>
 #include <vector>
 
-#include "warpper_interface.h"
+#include "classes_registry.h"
 
 namespace {
 
-typedef HRESULT(STDAPICALLTYPE* ServerFunction)();
+using robustness::CollectKeys;
+using robustness::GuidText;
+using robustness::KeyExists;
+using robustness::OwnedKeys;
+using robustness::Subkeys;
 
-std::wstring GuidText(const GUID& guid) {
-    wchar_t text[40];
-    StringFromGUID2(guid, text, 40);
-    return text;
-}
+typedef HRESULT(STDAPICALLTYPE* ServerFunction)();
 
 std::string Narrow(const std::wstring& text) {
     int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -31,61 +31,20 @@ std::string Narrow(const std::wstring& text) {
     return narrow;
 }
 
-// Every key below HKEY_CLASSES_ROOT\`path`, as paths relative to it.
-void CollectKeys(HKEY root, const std::wstring& path, std::set<std::wstring>& keys) {
-    HKEY key;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return;
-    }
-    std::vector<std::wstring> children;
-    wchar_t name[256];
-    for (DWORD index = 0;; ++index) {
-        DWORD length = 256;
-        if (RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS) {
-            break;
-        }
-        children.push_back(name);
-    }
-    RegCloseKey(key);
-    for (const std::wstring& child : children) {
-        std::wstring child_path = path.empty() ? child : path + L"\\" + child;
-        keys.insert(child_path);
-        CollectKeys(root, child_path, keys);
-    }
-}
-
-// The keys of the areas a COM server writes to, whole subtrees of our own.
+// The keys of the areas a COM server writes to: whole subtrees of our own, and
+// the top-level names and class keys, where a cut script makes keys of its own.
 std::set<std::wstring> Snapshot() {
     std::set<std::wstring> keys;
-    for (const std::wstring& area :
-         {std::wstring(L"BrelmoxCOM.Warpper"), std::wstring(L"BrelmoxCOM.Warpper.1"),
-          L"CLSID\\" + GuidText(CLSID_Warpper), L"AppID\\" + GuidText(CLSID_Warpper),
-          L"TypeLib\\" + GuidText(LIBID_BRELMOXCOMLib), L"Interface\\" + GuidText(IID_IWarpper)}) {
-        CollectKeys(HKEY_CLASSES_ROOT, area, keys);
-        HKEY key;
-        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, area.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+    for (const std::wstring& area : OwnedKeys()) {
+        if (KeyExists(area)) {
             keys.insert(area);
-            RegCloseKey(key);
+            CollectKeys(area, keys);
         }
     }
-    // Top-level names and class keys: a cut script makes keys of its own there.
-    std::set<std::wstring> top;
     for (const wchar_t* area : {L"", L"CLSID", L"AppID"}) {
-        HKEY key;
-        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, area, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-            continue;
-        }
-        wchar_t name[256];
-        for (DWORD index = 0;; ++index) {
-            DWORD length = 256;
-            if (RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-                ERROR_SUCCESS) {
-                break;
-            }
+        for (const std::wstring& name : Subkeys(area)) {
             keys.insert(std::wstring(area) + L"|" + name);
         }
-        RegCloseKey(key);
     }
     return keys;
 }
@@ -108,17 +67,8 @@ const std::set<std::wstring> kClassSubkeys = {L"InprocServer32", L"ProgID", L"Pr
                                               L"TypeLib", L"VersionIndependentProgID"};
 
 std::set<std::wstring> ClassSubkeys() {
-    std::set<std::wstring> all;
-    std::wstring class_key = L"CLSID\\" + GuidText(CLSID_Warpper);
-    CollectKeys(HKEY_CLASSES_ROOT, class_key, all);
-    std::set<std::wstring> direct;
-    for (const std::wstring& key : all) {
-        std::wstring relative = key.substr(class_key.size() + 1);
-        if (relative.find(L'\\') == std::wstring::npos) {
-            direct.insert(relative);
-        }
-    }
-    return direct;
+    std::vector<std::wstring> names = Subkeys(L"CLSID\\" + GuidText(CLSID_Warpper));
+    return std::set<std::wstring>(names.begin(), names.end());
 }
 
 // The folder of the server that the test program finds on its path.

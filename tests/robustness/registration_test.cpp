@@ -8,37 +8,15 @@
 #include <set>
 #include <string>
 
-#include "warpper_interface.h"
+#include "classes_registry.h"
 
 namespace {
 
+using robustness::KeyExists;
+using robustness::OwnedKeys;
+using robustness::Subkeys;
+
 typedef HRESULT(STDAPICALLTYPE* ServerFunction)();
-
-std::wstring GuidText(const GUID& guid) {
-    wchar_t text[40];
-    StringFromGUID2(guid, text, 40);
-    return text;
-}
-
-// The names of the subkeys of one key of HKEY_CLASSES_ROOT.
-std::set<std::wstring> Subkeys(const std::wstring& path) {
-    std::set<std::wstring> names;
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return names;
-    }
-    wchar_t name[256];
-    for (DWORD index = 0;; ++index) {
-        DWORD length = 256;
-        if (RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS) {
-            break;
-        }
-        names.insert(name);
-    }
-    RegCloseKey(key);
-    return names;
-}
 
 // Everything under HKEY_CLASSES_ROOT where a COM server leaves keys.
 std::set<std::wstring> ClassesSnapshot() {
@@ -51,27 +29,8 @@ std::set<std::wstring> ClassesSnapshot() {
     return snapshot;
 }
 
-bool KeyExists(const std::wstring& path) {
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
-}
-
-// The keys that registration owns; all present after it, none after removal.
-const std::wstring kOwnedKeys[] = {
-    L"BrelmoxCOM.Warpper",
-    L"BrelmoxCOM.Warpper.1",
-    L"CLSID\\" + GuidText(CLSID_Warpper),
-    L"AppID\\" + GuidText(CLSID_Warpper),
-    L"TypeLib\\" + GuidText(LIBID_BRELMOXCOMLib),
-    L"Interface\\" + GuidText(IID_IWarpper),
-};
-
 void ExpectRegistered(bool registered) {
-    for (const std::wstring& key : kOwnedKeys) {
+    for (const std::wstring& key : OwnedKeys()) {
         EXPECT_EQ(KeyExists(key), registered) << std::string(key.begin(), key.end());
     }
     EXPECT_TRUE(KeyExists(L"CLSID"));
