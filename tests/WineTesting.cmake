@@ -14,12 +14,19 @@ set(BRELMOX_WINE_COMMAND
     ${BRELMOX_WINE_RUN} --root ${BRELMOX_WINE_ROOT} --dll-dir ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${BRELMOX_WINE_COMMAND} --)
 
+# brelmox_wine_prefix_fixture(<fixture> <arch> <root>): the fixture whose setup
+# makes the prefix of <arch> in <root> and keeps its wineserver up, and whose
+# cleanup stops it.
+function(brelmox_wine_prefix_fixture fixture arch root)
+    set(run ${BRELMOX_WINE_RUN} --root ${root} --arch ${arch})
+    add_test(NAME ${fixture}.setup COMMAND ${run} --setup)
+    add_test(NAME ${fixture}.shutdown COMMAND ${run} --shutdown)
+    set_tests_properties(${fixture}.setup PROPERTIES FIXTURES_SETUP ${fixture} TIMEOUT 300)
+    set_tests_properties(${fixture}.shutdown PROPERTIES FIXTURES_CLEANUP ${fixture})
+endfunction()
+
 foreach(arch win32 win64)
-    add_test(NAME wine.prefix.${arch}.setup COMMAND ${BRELMOX_WINE_COMMAND} --arch ${arch} --setup)
-    add_test(NAME wine.prefix.${arch}.shutdown
-        COMMAND ${BRELMOX_WINE_COMMAND} --arch ${arch} --shutdown)
-    set_tests_properties(wine.prefix.${arch}.setup PROPERTIES FIXTURES_SETUP wine_${arch} TIMEOUT 300)
-    set_tests_properties(wine.prefix.${arch}.shutdown PROPERTIES FIXTURES_CLEANUP wine_${arch})
+    brelmox_wine_prefix_fixture(wine_${arch} ${arch} ${BRELMOX_WINE_ROOT})
 endforeach()
 
 # What a test needs to run as <windows> in the <arch> prefix: the fixture that
