@@ -4,6 +4,7 @@
 #include <new>
 
 #include "Warpper.h"
+#include "module_path.h"
 #include "scoped.h"
 #include "server_module.h"
 
@@ -140,13 +141,12 @@ void ReleaseCachedClassObjects() {
 // Removes the registration of the type library embedded in this file. A type
 // library that is not registered is nothing to remove.
 HRESULT UnregisterOwnTypeLibrary() {
-    WCHAR path[MAX_PATH];
-    DWORD length = GetModuleFileNameW(g_module.type_library_instance, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        return HRESULT_FROM_WIN32(length == 0 ? GetLastError() : ERROR_INSUFFICIENT_BUFFER);
+    HeapPtr<WCHAR> path = ModuleFilePath(g_module.type_library_instance);
+    if (!path) {
+        return HRESULT_FROM_WIN32(GetLastError());
     }
     ComPtr<ITypeLib> library;
-    HRESULT result = LoadTypeLibEx(path, REGKIND_NONE, library.put());
+    HRESULT result = LoadTypeLibEx(path.get(), REGKIND_NONE, library.put());
     if (FAILED(result)) {
         return result;
     }

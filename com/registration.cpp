@@ -65,19 +65,19 @@ HRESULT RunScript(const WCHAR* quoted_path, BOOL do_register) {
                                                 do_register, replacements, nullptr);
 }
 
-}  // namespace
-
-WCHAR* QuoteForRegistrarScript(const WCHAR* path) {
+// `path` with every ' doubled, as the script's quoted strings take it; null
+// without memory.
+HeapPtr<WCHAR> QuoteForRegistrarScript(const WCHAR* path) {
     size_t length = wcslen(path);
     size_t quotes = 0;
     for (size_t i = 0; i < length; ++i) {
         quotes += path[i] == L'\'';
     }
-    auto* quoted = static_cast<WCHAR*>(malloc((length + quotes + 1) * sizeof(WCHAR)));
-    if (quoted == nullptr) {
+    HeapPtr<WCHAR> quoted(static_cast<WCHAR*>(malloc((length + quotes + 1) * sizeof(WCHAR))));
+    if (!quoted) {
         return nullptr;
     }
-    WCHAR* out = quoted;
+    WCHAR* out = quoted.get();
     for (size_t i = 0; i < length; ++i) {
         *out++ = path[i];
         if (path[i] == L'\'') {
@@ -88,13 +88,14 @@ WCHAR* QuoteForRegistrarScript(const WCHAR* path) {
     return quoted;
 }
 
+}  // namespace
+
 HRESULT UpdateWarpperRegistry(BOOL do_register) {
     HeapPtr<WCHAR> path = ModuleFilePath(ServerModule().instance);
     if (!path) {
-        return HRESULT_FROM_WIN32(GetLastError() != 0 ? GetLastError()
-                                                      : ERROR_FILENAME_EXCED_RANGE);
+        return HRESULT_FROM_WIN32(GetLastError());
     }
-    HeapPtr<WCHAR> quoted(QuoteForRegistrarScript(path.get()));
+    HeapPtr<WCHAR> quoted = QuoteForRegistrarScript(path.get());
     if (!quoted) {
         return E_OUTOFMEMORY;
     }

@@ -17,8 +17,4 @@ namespace brelmox {
 // undone and fails.
 HRESULT UpdateWarpperRegistry(BOOL do_register);
 
-// `path` with every ' doubled, as the script's quoted strings take it; null
-// without memory. Callers free it with free().
-WCHAR* QuoteForRegistrarScript(const WCHAR* path);
-
 }  // namespace brelmox

@@ -7,12 +7,14 @@
 
 namespace brelmox {
 
-// Null when the path cannot be had. GetModuleFileNameW cuts a path that does
-// not fit without saying so, but for the length it returns.
+// Null when the path cannot be had, with the reason in GetLastError().
+// GetModuleFileNameW cuts a path that does not fit without saying so, but for
+// the length it returns.
 inline HeapPtr<WCHAR> ModuleFilePath(HMODULE module) {
     for (DWORD capacity = MAX_PATH; capacity <= 32768; capacity *= 2) {
         HeapPtr<WCHAR> path(static_cast<WCHAR*>(malloc(capacity * sizeof(WCHAR))));
         if (!path) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
             return HeapPtr<WCHAR>();
         }
         DWORD length = GetModuleFileNameW(module, path.get(), capacity);
@@ -23,6 +25,7 @@ inline HeapPtr<WCHAR> ModuleFilePath(HMODULE module) {
             return path;
         }
     }
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
     return HeapPtr<WCHAR>();
 }
 
