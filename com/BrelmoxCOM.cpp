@@ -1,8 +1,5 @@
 // BrelmoxCOM's module: the ATL 3.0 module record, the object map, the class
 // object that makes Warpper objects, the four exports and the entry point.
-#include <memory>
-#include <new>
-
 #include "Warpper.h"
 #include "module_path.h"
 #include "scoped.h"
@@ -50,16 +47,8 @@ const AtlInterfaceEntry kClassFactoryInterfaces[] = {
 };
 
 HRESULT WINAPI CClassFactory::Create(void* instance_creator, REFIID iid, void** object) {
-    std::unique_ptr<CClassFactory> factory(
-        new (std::nothrow) CClassFactory(reinterpret_cast<AtlCreatorFunction*>(instance_creator)));
-    if (!factory) {
-        return E_OUTOFMEMORY;
-    }
-    HRESULT result = factory->QueryInterface(iid, object);
-    if (result == S_OK) {
-        factory.release();  // the reference handed out owns it now
-    }
-    return result;
+    return CreateServerObject<CClassFactory>(
+        iid, object, reinterpret_cast<AtlCreatorFunction*>(instance_creator));
 }
 
 STDMETHODIMP CClassFactory::QueryInterface(REFIID iid, void** object) {

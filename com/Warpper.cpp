@@ -2,9 +2,6 @@
 
 #include <string.h>
 
-#include <memory>
-#include <new>
-
 #include "CBrelmoxLib.h"
 #include "CPellwick.h"
 #include "registration.h"
@@ -268,19 +265,6 @@ private:
     CAggregatedWarpperInner inner_;
 };
 
-// Hands the new object's requested interface to the caller, or destroys it.
-template <typename Object>
-HRESULT QueryNewObject(std::unique_ptr<Object> object, REFIID iid, void** interface_out) {
-    if (!object) {
-        return E_OUTOFMEMORY;
-    }
-    HRESULT result = object->QueryInterface(iid, interface_out);
-    if (result == S_OK) {
-        object.release();  // the reference handed out owns it now
-    }
-    return result;
-}
-
 }  // namespace
 
 HRESULT WINAPI CWarpper::UpdateRegistry(BOOL do_register) {
@@ -289,13 +273,9 @@ HRESULT WINAPI CWarpper::UpdateRegistry(BOOL do_register) {
 
 HRESULT WINAPI CWarpper::CreateInstance(void* outer, REFIID iid, void** object) {
     if (outer == nullptr) {
-        return QueryNewObject(
-            std::unique_ptr<CStandaloneWarpper>(new (std::nothrow) CStandaloneWarpper), iid,
-            object);
+        return CreateServerObject<CStandaloneWarpper>(iid, object);
     }
-    return QueryNewObject(std::unique_ptr<CAggregatedWarpper>(
-                              new (std::nothrow) CAggregatedWarpper(static_cast<IUnknown*>(outer))),
-                          iid, object);
+    return CreateServerObject<CAggregatedWarpper>(iid, object, static_cast<IUnknown*>(outer));
 }
 
 HRESULT CWarpper::QueryOwnInterface(REFIID iid, void** object) {

@@ -1,8 +1,14 @@
 // What the server's sources share of the module: its ATL record, the lock
-// count and the table-driven QueryInterface.
+// count, the table-driven QueryInterface and the making of new objects.
 #pragma once
 
+#include <memory>
+#include <new>
+#include <type_traits>
+#include <utility>
+
 #include "atl30.h"
+#include "scoped.h"
 
 namespace brelmox {
 
@@ -26,6 +32,23 @@ inline HRESULT QueryInterfaceTable(void* object, const AtlInterfaceEntry* table,
     }
     *interface_out = nullptr;
     return AtlInternalQueryInterface(object, table, iid, interface_out);
+}
+
+// Makes a new object and hands the caller its interface `iid`; an object that
+// does not give it is destroyed again.
+template <typename Object, typename... Arguments>
+HRESULT CreateServerObject(REFIID iid, void** interface_out, Arguments&&... arguments) {
+    static_assert(std::is_base_of<HeapObject, Object>::value, "objects come from malloc");
+    std::unique_ptr<Object> object(new (std::nothrow)
+                                       Object(std::forward<Arguments>(arguments)...));
+    if (!object) {
+        return E_OUTOFMEMORY;
+    }
+    HRESULT result = object->QueryInterface(iid, interface_out);
+    if (result == S_OK) {
+        object.release();  // the reference handed out owns it now
+    }
+    return result;
 }
 
 }  // namespace brelmox
