@@ -30,22 +30,28 @@ bool StartUp() {
 }
 
 // A full disk, a pipe whose reader has gone, a handle not open for writing:
-// the report is incomplete, and the caller must not take it for one.
-int FinishReport() {
+// the output is incomplete, and the caller must not take it for whole.
+int FinishOutput(const char* what) {
     if (fflush(stdout) == 0 && !ferror(stdout)) {
         return 0;
     }
-    fputs("Brelmox: the report could not be written whole to standard output\n", stderr);
+    fprintf(stderr, "Brelmox: %s could not be written whole to standard output\n", what);
     return 2;
 }
 
-}  // namespace
-
-int wmain(int argc, wchar_t** argv, wchar_t** /*envp*/) {
-    if (!StartUp()) {
-        fputs("Fatal Error: MFC initialization failed\n", stderr);
-        return 1;
+int PrintJsonReport() {
+    CBrelmoxLib lib;
+    WideResult json;
+    if (!lib.GetReportJsonW(json.put())) {
+        fputs("Brelmox: the JSON report could not be made\n", stderr);
+        return 2;
     }
+    brelmox::PrintUtf8(stdout, reinterpret_cast<const WCHAR*>(json.get()));
+    fputs("\n", stdout);
+    return FinishOutput("the JSON report");
+}
+
+int PrintReport(int argc, wchar_t** argv) {
     CBrelmoxLib lib;
     wchar_t* own_path = argc > 0 ? argv[0] : nullptr;
     PrintWide(stdout, L"%s", own_path);
@@ -88,5 +94,29 @@ int wmain(int argc, wchar_t** argv, wchar_t** /*envp*/) {
         domain.reset();
         sid.reset();
     }
-    return FinishReport();
+    return FinishOutput("the report");
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv, wchar_t** /*envp*/) {
+    if (!StartUp()) {
+        fputs("Fatal Error: MFC initialization failed\n", stderr);
+        return 1;
+    }
+    const WCHAR* unknown = nullptr;
+    switch (brelmox::ParseArguments(argc, argv, &unknown)) {
+        case brelmox::ConsoleRequest::kReport:
+            return PrintReport(argc, argv);
+        case brelmox::ConsoleRequest::kJson:
+            return PrintJsonReport();
+        case brelmox::ConsoleRequest::kHelp:
+            fputs(brelmox::kUsage, stdout);
+            return FinishOutput("the help");
+        case brelmox::ConsoleRequest::kUnknownArgument:
+            break;
+    }
+    PrintWide(stderr, L"Brelmox: unknown argument %s\n", unknown);
+    fputs(brelmox::kUsage, stderr);
+    return ERROR_INVALID_PARAMETER;
 }

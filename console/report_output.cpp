@@ -1,7 +1,10 @@
 #include "report_output.h"
 
+#include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
+
+#include <initializer_list>
 
 #include "scoped.h"
 
@@ -41,6 +44,84 @@ void PrintNarrow(FILE* out, const char* format, const char* text) {
         fputs(text, out);
     }
     fputs(slot + 2, out);
+}
+
+void PrintUtf8(FILE* out, const WCHAR* text) {
+    for (const WCHAR* unit = text; *unit != 0; ++unit) {
+        uint32_t code = static_cast<uint16_t>(*unit);
+        if (code >= 0xD800 && code <= 0xDBFF && unit[1] >= 0xDC00 && unit[1] <= 0xDFFF) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (static_cast<uint16_t>(unit[1]) - 0xDC00);
+            ++unit;
+        } else if (code >= 0xD800 && code <= 0xDFFF) {
+            code = 0xFFFD;
+        }
+        char bytes[4];
+        size_t count = 0;
+        if (code < 0x80) {
+            bytes[count++] = static_cast<char>(code);
+        } else if (code < 0x800) {
+            bytes[count++] = static_cast<char>(0xC0 | code >> 6);
+            bytes[count++] = static_cast<char>(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            bytes[count++] = static_cast<char>(0xE0 | code >> 12);
+            bytes[count++] = static_cast<char>(0x80 | (code >> 6 & 0x3F));
+            bytes[count++] = static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            bytes[count++] = static_cast<char>(0xF0 | code >> 18);
+            bytes[count++] = static_cast<char>(0x80 | (code >> 12 & 0x3F));
+            bytes[count++] = static_cast<char>(0x80 | (code >> 6 & 0x3F));
+            bytes[count++] = static_cast<char>(0x80 | (code & 0x3F));
+        }
+        fwrite(bytes, 1, count, out);
+    }
+}
+
+namespace {
+
+bool IsOneOf(const WCHAR* argument, std::initializer_list<const char*> names) {
+    for (const char* name : names) {
+        size_t i = 0;
+        // Options are ASCII; their letter case does not matter, as with Windows' own tools.
+        while (name[i] != '\0' && argument[i] != 0 &&
+               (argument[i] == name[i] ||
+                (argument[i] >= 'A' && argument[i] <= 'Z' && argument[i] + 32 == name[i]))) {
+            ++i;
+        }
+        if (name[i] == '\0' && argument[i] == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+const char kUsage[] =
+    "Usage: Brelmox [/json | /?]\n"
+    "\n"
+    "Without arguments, prints what BrelmoxLib finds out about this machine.\n"
+    "  /json, -json, --json   print every fact as one JSON text (UTF-8)\n"
+    "  /?, -h, --help         print this help\n";
+
+ConsoleRequest ParseArguments(int argc, WCHAR** argv, const WCHAR** unknown) {
+    *unknown = nullptr;
+    if (argc <= 1) {
+        return ConsoleRequest::kReport;
+    }
+    ConsoleRequest request = ConsoleRequest::kUnknownArgument;
+    if (IsOneOf(argv[1], {"/json", "-json", "--json"})) {
+        request = ConsoleRequest::kJson;
+    } else if (IsOneOf(argv[1], {"/?", "-h", "--help"})) {
+        request = ConsoleRequest::kHelp;
+    } else {
+        *unknown = argv[1];
+        return ConsoleRequest::kUnknownArgument;
+    }
+    if (argc > 2) {
+        *unknown = argv[2];  // one request at a time
+        return ConsoleRequest::kUnknownArgument;
+    }
+    return request;
 }
 
 void PrintWide(FILE* out, const WCHAR* format, const WCHAR* text) {

@@ -16,4 +16,16 @@ void PrintNarrow(FILE* out, const char* format, const char* text);
 // The same for a wide format and text, converted to the ANSI code page first.
 void PrintWide(FILE* out, const WCHAR* format, const WCHAR* text);
 
+// Writes a UTF-16 text as UTF-8; a lone surrogate becomes U+FFFD.
+void PrintUtf8(FILE* out, const WCHAR* text);
+
+// What the command line asks for.
+enum class ConsoleRequest { kReport, kJson, kHelp, kUnknownArgument };
+
+// Reads the arguments after the program's name; for kUnknownArgument,
+// *unknown is the first argument that is not understood.
+ConsoleRequest ParseArguments(int argc, WCHAR** argv, const WCHAR** unknown);
+
+extern const char kUsage[];
+
 }  // namespace brelmox

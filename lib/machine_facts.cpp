@@ -50,26 +50,31 @@ struct FactLine {
     MetricTest test;
     const char* when_true;
     const char* when_false;  // null: no line
+    const char* fact_name;   // the fact's name in the JSON report
 };
 
 // The lines between the boot mode and the screen figures, in report order.
 const FactLine kFactLines[] = {
-    {&MachineMetrics::dbcs_enabled, MetricTest::kNonZero, "Support DBMS\r\n", nullptr},
-    {&MachineMetrics::mideast_enabled, MetricTest::kExactlyOne, "Support MiddleEast\r\n", nullptr},
+    {&MachineMetrics::dbcs_enabled, MetricTest::kNonZero, "Support DBMS\r\n", nullptr, "dbcs"},
+    {&MachineMetrics::mideast_enabled, MetricTest::kExactlyOne, "Support MiddleEast\r\n", nullptr,
+     "middle_east"},
     {&MachineMetrics::debug, MetricTest::kNonZero, "user.exe Debug Version\r\n",
-     "user.exe no Debug Version\r\n"},
+     "user.exe no Debug Version\r\n", "debug_user"},
     {&MachineMetrics::mouse_present, MetricTest::kNonZero, "Connectting Mouse\r\n",
-     "Not Connectting Mouse\r\n"},
+     "Not Connectting Mouse\r\n", "mouse"},
     {&MachineMetrics::mouse_wheel_present, MetricTest::kNonZero, "Connectting Mouse Wheel\r\n",
-     "Not Connectting Mouse Wheel\r\n"},
+     "Not Connectting Mouse Wheel\r\n", "mouse_wheel"},
     {&MachineMetrics::network, MetricTest::kLowestBit, "Connectting Network\r\n",
-     "Not Connectting Network\r\n"},
+     "Not Connectting Network\r\n", "network"},
     {&MachineMetrics::pen_windows, MetricTest::kNonZero,
-     "Installed Windows for Pen computiong extentions\r\n", nullptr},
-    {&MachineMetrics::slow_machine, MetricTest::kExactlyOne, "This is Slow Machine\r\n", nullptr},
+     "Installed Windows for Pen computiong extentions\r\n", nullptr, "pen"},
+    {&MachineMetrics::slow_machine, MetricTest::kExactlyOne, "This is Slow Machine\r\n", nullptr,
+     "slow_machine"},
     {&MachineMetrics::swap_button, MetricTest::kNonZero, "Swap Mouse Left/Right Button\r\n",
-     nullptr},
+     nullptr, "swap_buttons"},
 };
+static_assert(sizeof kFactLines / sizeof kFactLines[0] == kMachineFlagCount,
+              "one flag per fact line");
 
 bool Holds(MetricTest test, int value) {
     switch (test) {
@@ -83,20 +88,36 @@ bool Holds(MetricTest test, int value) {
     return false;
 }
 
-const char* BootModeLine(int clean_boot) {
+struct BootMode {
+    const char* line;
+    const char* name;
+};
+
+BootMode BootModeOf(int clean_boot) {
     switch (clean_boot) {
         case 0:
-            return "Normal Boot\r\n";
+            return {"Normal Boot\r\n", "normal"};
         case 1:
-            return "Safe Boot\r\n";
+            return {"Safe Boot\r\n", "safe"};
         case 2:
-            return "Network Safe Boot\r\n";
+            return {"Network Safe Boot\r\n", "network_safe"};
         default:
-            return "Unknown Boot\r\n";
+            return {"Unknown Boot\r\n", "unknown"};
     }
 }
 
 }  // namespace
+
+const char* BootModeName(int clean_boot) {
+    return BootModeOf(clean_boot).name;
+}
+
+void GetMachineFlags(const MachineMetrics& metrics, MachineFlag (&flags)[kMachineFlagCount]) {
+    for (size_t i = 0; i < kMachineFlagCount; ++i) {
+        flags[i] = {kFactLines[i].fact_name,
+                    Holds(kFactLines[i].test, metrics.*kFactLines[i].value)};
+    }
+}
 
 void AppendSuiteDescription(GrowingText& text, unsigned long suite_mask) {
     AppendSuites(text, suite_mask);
@@ -107,7 +128,7 @@ void AppendSuiteDescription(UnboundedText& text, unsigned long suite_mask) {
 }
 
 void BuildMachineFacts(const MachineMetrics& metrics, GrowingText& facts) {
-    facts.Append(BootModeLine(metrics.clean_boot));
+    facts.Append(BootModeOf(metrics.clean_boot).line);
     for (const FactLine& line : kFactLines) {
         const char* text = Holds(line.test, metrics.*line.value) ? line.when_true : line.when_false;
         if (text != nullptr) {

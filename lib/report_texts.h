@@ -77,6 +77,17 @@ bool BuildOsText(const OSVERSIONINFOEXA& version, const EditionMetrics& editions
 // Writes the machine-facts text.
 void BuildMachineFacts(const MachineMetrics& metrics, GrowingText& facts);
 
+// The machine facts as values: the boot mode's name ("normal", "safe",
+// "network_safe", "unknown") and each yes-or-no fact, true exactly when the
+// text says so, in the text's order.
+struct MachineFlag {
+    const char* name;
+    bool holds;
+};
+constexpr size_t kMachineFlagCount = 9;
+const char* BootModeName(int clean_boot);
+void GetMachineFlags(const MachineMetrics& metrics, MachineFlag (&flags)[kMachineFlagCount]);
+
 // Room that covers every text these builders produce without growing; growth
 // beyond it still works.
 constexpr size_t kOsTextRoom = 2048;

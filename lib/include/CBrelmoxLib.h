@@ -40,6 +40,14 @@ public:
     bool GetUserNameAndDomainNameAndSidW(unsigned short** user, unsigned short** domain,
                                          unsigned short** sid);
 
+    // Today's name of the installed Windows, asked afresh on each call, such as
+    // "Windows 11 Pro, version 24H2 (OS Build 26100.2605), 64-bit (x64)".
+    bool GetOSProductNameA(char** name);
+    bool GetOSProductNameW(unsigned short** name);
+    // Every fact the library knows as one JSON text (UTF-16); facts that
+    // could not be had are null.
+    bool GetReportJsonW(unsigned short** json);
+
     char* m_pOSName;            // OS text; null when the version could not be queried
     char* m_pOSNameAllPattern;  // every OS name this library knows, one per line
     char* m_pOSEtcInfo;         // machine facts

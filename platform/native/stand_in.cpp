@@ -30,6 +30,7 @@ struct State {
     long allocations_since_arming = 0;
     bool fault_triggered = false;
     std::set<HANDLE> open_tokens;
+    std::set<HKEY> open_keys;
     int next_handle = 0x100;
     DWORD last_error = 0;
 };
@@ -82,10 +83,12 @@ Machine TypicalMachine() {
     m.token_sid = Sid{{0, 0, 0, 0, 0, 5}, {21, 100, 200, 300, 1004}};
     m.account = u"alice";
     m.domain = u"WORKSTATION7";
+    m.current_version[u"CurrentBuildNumber"] = RegistryString(u"2600");
     return m;
 }
 
 HMODULE const kKernel32 = reinterpret_cast<HMODULE>(0x7b800000);
+HMODULE const kNtdll = reinterpret_cast<HMODULE>(0x7bc00000);
 HANDLE const kCurrentProcess = reinterpret_cast<HANDLE>(-1);
 
 BOOL WINAPI StandInIsWow64Process(HANDLE process, PBOOL wow64) {
@@ -94,6 +97,69 @@ BOOL WINAPI StandInIsWow64Process(HANDLE process, PBOOL wow64) {
     }
     *wow64 = state().machine.is_wow64;
     return TRUE;
+}
+
+LONG WINAPI StandInRtlGetVersion(RTL_OSVERSIONINFOEXW* info) {
+    if (Fails(Api::kRtlGetVersion) || info == nullptr) {
+        return static_cast<LONG>(0xC000000D);  // STATUS_INVALID_PARAMETER
+    }
+    const Machine& m = state().machine;
+    const OSVERSIONINFOEXA& source = m.true_version ? *m.true_version : m.version;
+    DWORD size = info->dwOSVersionInfoSize;
+    if (size != sizeof(RTL_OSVERSIONINFOEXW)) {
+        return static_cast<LONG>(0xC000000D);
+    }
+    memset(info, 0, sizeof *info);
+    info->dwOSVersionInfoSize = size;
+    info->dwMajorVersion = source.dwMajorVersion;
+    info->dwMinorVersion = source.dwMinorVersion;
+    info->dwBuildNumber = source.dwBuildNumber;
+    info->dwPlatformId = source.dwPlatformId;
+    for (size_t i = 0; i + 1 < 128 && source.szCSDVersion[i] != '\0'; ++i) {
+        info->szCSDVersion[i] = static_cast<unsigned char>(source.szCSDVersion[i]);
+    }
+    info->wServicePackMajor = source.wServicePackMajor;
+    info->wServicePackMinor = source.wServicePackMinor;
+    info->wSuiteMask = source.wSuiteMask;
+    info->wProductType = source.wProductType;
+    return 0;
+}
+
+BOOL WINAPI StandInGetProductInfo(DWORD, DWORD, DWORD, DWORD, PDWORD product) {
+    if (Fails(Api::kGetProductInfo) || product == nullptr) {
+        return FALSE;
+    }
+    *product = state().machine.product_info;
+    return TRUE;
+}
+
+BOOL WINAPI StandInIsWow64Process2(HANDLE process, WORD* process_machine, WORD* native_machine) {
+    if (Fails(Api::kIsWow64Process2) || process != kCurrentProcess || process_machine == nullptr) {
+        return FALSE;
+    }
+    const Machine& m = state().machine;
+    *process_machine = m.is_wow64 ? IMAGE_FILE_MACHINE_I386 : IMAGE_FILE_MACHINE_UNKNOWN;
+    if (native_machine != nullptr) {
+        *native_machine = m.native_machine;
+    }
+    return TRUE;
+}
+
+void AnswerSystemInfo(SYSTEM_INFO* info, WORD architecture) {
+    memset(info, 0, sizeof *info);
+    info->wProcessorArchitecture = architecture;
+    info->dwPageSize = 4096;
+    info->dwNumberOfProcessors = 1;
+}
+
+void WINAPI StandInGetNativeSystemInfo(SYSTEM_INFO* info) {
+    if (info == nullptr) {
+        return;
+    }
+    // Like the real call it cannot fail; a failure leaves an unknown processor.
+    bool fails = Fails(Api::kGetNativeSystemInfo);
+    AnswerSystemInfo(info, fails ? PROCESSOR_ARCHITECTURE_UNKNOWN
+                                 : state().machine.native_processor_architecture);
 }
 
 size_t SidBytes(const Sid& sid) {
@@ -168,6 +234,22 @@ bool AppendAnsi(char16_t unit, std::string& text) {
 
 }  // namespace
 
+RegistryValue RegistryString(const std::u16string& text) {
+    RegistryValue value;
+    value.type = REG_SZ;
+    const BYTE* bytes = reinterpret_cast<const BYTE*>(text.c_str());
+    value.data.assign(bytes, bytes + (text.size() + 1) * sizeof(char16_t));
+    return value;
+}
+
+RegistryValue RegistryDword(DWORD number) {
+    RegistryValue value;
+    value.type = REG_DWORD;
+    const BYTE* bytes = reinterpret_cast<const BYTE*>(&number);
+    value.data.assign(bytes, bytes + sizeof number);
+    return value;
+}
+
 std::string ToAnsi(const std::u16string& text) {
     std::string ansi;
     for (char16_t unit : text) {
@@ -187,7 +269,10 @@ const char* ApiName(Api api) {
         "LookupAccountSidW",   "GetFileVersionInfoSizeW",
         "GetFileVersionInfoW", "VerQueryValueW",
         "MultiByteToWideChar", "WideCharToMultiByte",
-        "SysAllocStringLen",
+        "SysAllocStringLen",   "RtlGetVersion",
+        "GetProductInfo",      "IsWow64Process2",
+        "GetNativeSystemInfo", "GetSystemInfo",
+        "RegOpenKeyExW",       "RegQueryValueExW",
     };
     static_assert(sizeof kNames / sizeof kNames[0] == static_cast<size_t>(Api::kCount),
                   "one name per call");
@@ -203,6 +288,7 @@ void Reset() {
     s.total_calls = 0;
     s.allocations = 0;
     s.open_tokens.clear();
+    s.open_keys.clear();
 }
 
 Machine& machine() {
@@ -254,6 +340,9 @@ long Allocations() {
 }
 int OpenTokenHandles() {
     return static_cast<int>(state().open_tokens.size());
+}
+int OpenRegistryKeys() {
+    return static_cast<int>(state().open_keys.size());
 }
 bool FaultTriggered() {
     return state().fault_triggered;
@@ -336,19 +425,136 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR name) {
     if (Fails(Api::kGetModuleHandleA) || name == nullptr) {
         return nullptr;
     }
-    return strcasecmp(name, "kernel32") == 0 || strcasecmp(name, "kernel32.dll") == 0
-               ? stand_in::kKernel32
-               : nullptr;
-}
-
-FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
-    if (Fails(Api::kGetProcAddress) || module != stand_in::kKernel32 || name == nullptr) {
-        return nullptr;
+    if (strcasecmp(name, "kernel32") == 0 || strcasecmp(name, "kernel32.dll") == 0) {
+        return stand_in::kKernel32;
     }
-    if (strcmp(name, "IsWow64Process") == 0 && state().machine.kernel32_exports_is_wow64) {
-        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&stand_in::StandInIsWow64Process));
+    if (strcasecmp(name, "ntdll") == 0 || strcasecmp(name, "ntdll.dll") == 0) {
+        return stand_in::kNtdll;
     }
     return nullptr;
+}
+
+namespace {
+
+template <typename Function>
+FARPROC Export(Function* function) {
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(function));
+}
+
+}  // namespace
+
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
+    if (Fails(Api::kGetProcAddress) || name == nullptr) {
+        return nullptr;
+    }
+    const stand_in::Machine& m = state().machine;
+    if (module == stand_in::kNtdll) {
+        if (strcmp(name, "RtlGetVersion") == 0 && m.ntdll_exports_rtl_get_version) {
+            return Export(&stand_in::StandInRtlGetVersion);
+        }
+        return nullptr;
+    }
+    if (module != stand_in::kKernel32) {
+        return nullptr;
+    }
+    if (strcmp(name, "IsWow64Process") == 0 && m.kernel32_exports_is_wow64) {
+        return Export(&stand_in::StandInIsWow64Process);
+    }
+    if (strcmp(name, "IsWow64Process2") == 0 && m.kernel32_exports_is_wow64_process2) {
+        return Export(&stand_in::StandInIsWow64Process2);
+    }
+    if (strcmp(name, "GetProductInfo") == 0 && m.kernel32_exports_get_product_info) {
+        return Export(&stand_in::StandInGetProductInfo);
+    }
+    if (strcmp(name, "GetNativeSystemInfo") == 0 && m.kernel32_exports_get_native_system_info) {
+        return Export(&stand_in::StandInGetNativeSystemInfo);
+    }
+    return nullptr;
+}
+
+void WINAPI GetSystemInfo(LPSYSTEM_INFO info) {
+    if (info == nullptr) {
+        return;
+    }
+    bool fails = Fails(Api::kGetSystemInfo);
+    stand_in::AnswerSystemInfo(
+        info, fails ? PROCESSOR_ARCHITECTURE_UNKNOWN : state().machine.processor_architecture);
+}
+
+// ---- Registry: only HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion exists -------------
+
+namespace {
+
+const char16_t kCurrentVersionKey[] = u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+HKEY const kCurrentVersion64 = reinterpret_cast<HKEY>(0x4000);
+HKEY const kCurrentVersion32 = reinterpret_cast<HKEY>(0x4004);
+
+}  // namespace
+
+LONG WINAPI RegOpenKeyExW(HKEY parent, LPCWSTR name, DWORD, REGSAM access, PHKEY key) {
+    if (key == nullptr) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    *key = nullptr;
+    if (Fails(Api::kRegOpenKeyExW)) {
+        return ERROR_ACCESS_DENIED;
+    }
+    const stand_in::Machine& m = state().machine;
+    if (parent != HKEY_LOCAL_MACHINE || name == nullptr ||
+        std::u16string(name) != kCurrentVersionKey) {
+        return ERROR_FILE_NOT_FOUND;
+    }
+    if (m.current_version_error != ERROR_SUCCESS) {
+        return m.current_version_error;
+    }
+    // A WOW64 process sees the WOW6432Node copy unless it asks for the 64-bit view.
+    bool own_view = m.is_wow64 && (access & KEY_WOW64_64KEY) == 0;
+    *key = own_view ? kCurrentVersion32 : kCurrentVersion64;
+    state().open_keys.insert(*key);
+    return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                             LPDWORD size) {
+    if (Fails(Api::kRegQueryValueExW)) {
+        return ERROR_ACCESS_DENIED;
+    }
+    if (state().open_keys.count(key) == 0 || reserved != nullptr ||
+        (data != nullptr && size == nullptr)) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    const stand_in::Machine& m = state().machine;
+    const stand_in::RegistryValues& values =
+        key == kCurrentVersion32 ? m.current_version_wow64 : m.current_version;
+    auto found = values.find(name == nullptr ? std::u16string() : std::u16string(name));
+    if (found == values.end()) {
+        return ERROR_FILE_NOT_FOUND;
+    }
+    const stand_in::RegistryValue& value = found->second;
+    if (type != nullptr) {
+        *type = value.type;
+    }
+    DWORD needed = static_cast<DWORD>(value.data.size());
+    if (size == nullptr) {
+        return ERROR_SUCCESS;
+    }
+    if (data == nullptr) {
+        *size = needed;
+        return ERROR_SUCCESS;
+    }
+    if (*size < needed) {
+        *size = needed;
+        return ERROR_MORE_DATA;
+    }
+    if (!value.data.empty()) {
+        memcpy(data, value.data.data(), needed);
+    }
+    *size = needed;
+    return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegCloseKey(HKEY key) {
+    return state().open_keys.erase(key) == 1 ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER;
 }
 
 HANDLE WINAPI GetCurrentProcess(void) {

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,13 @@ enum class Api {
     kMultiByteToWideChar,
     kWideCharToMultiByte,
     kSysAllocStringLen,
+    kRtlGetVersion,
+    kGetProductInfo,
+    kIsWow64Process2,
+    kGetNativeSystemInfo,
+    kGetSystemInfo,
+    kRegOpenKeyExW,
+    kRegQueryValueExW,
     kCount
 };
 
@@ -50,6 +58,18 @@ struct Sid {
 struct FileVersion {
     WORD parts[4];
 };
+
+// A registry value as stored: its type and raw bytes, which need not be what
+// the type promises (a string without its terminator, an odd length).
+struct RegistryValue {
+    DWORD type = REG_SZ;
+    std::vector<BYTE> data;
+};
+using RegistryValues = std::map<std::u16string, RegistryValue>;
+
+// A REG_SZ with its terminator, as the registry editor writes it.
+RegistryValue RegistryString(const std::u16string& text);
+RegistryValue RegistryDword(DWORD value);
 
 // The ANSI code page the narrow calls convert to.
 enum class AnsiCodePage {
@@ -77,6 +97,27 @@ struct Machine {
     std::u16string account, domain;
 
     std::map<std::u16string, FileVersion> file_versions;
+
+    // What ntdll's RtlGetVersion reports; without it, the record GetVersionExA
+    // fills (as on Windows 8.1 and later, that may be a lower version).
+    bool ntdll_exports_rtl_get_version = true;
+    std::optional<OSVERSIONINFOEXA> true_version;
+
+    // kernel32's exports of Vista and later, and what they answer.
+    bool kernel32_exports_get_product_info = false;
+    DWORD product_info = 0;
+    bool kernel32_exports_is_wow64_process2 = false;
+    WORD native_machine = IMAGE_FILE_MACHINE_I386;  // IsWow64Process2's IMAGE_FILE_MACHINE_*
+    bool kernel32_exports_get_native_system_info = true;
+    WORD native_processor_architecture = PROCESSOR_ARCHITECTURE_INTEL;  // GetNativeSystemInfo
+    WORD processor_architecture = PROCESSOR_ARCHITECTURE_INTEL;         // GetSystemInfo
+
+    // HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion: the 64-bit view, and the
+    // WOW6432Node copy that a WOW64 process reads unless it asks for the 64-bit
+    // view. Opening the key fails with current_version_error when it is set.
+    RegistryValues current_version;
+    RegistryValues current_version_wow64;
+    LONG current_version_error = ERROR_SUCCESS;
 };
 
 constexpr int kEveryCall = 0;
@@ -102,6 +143,8 @@ int TotalCalls();
 long Allocations();
 // Token handles opened and not closed yet.
 int OpenTokenHandles();
+// Registry keys opened and not closed yet.
+int OpenRegistryKeys();
 // Whether an armed fault was triggered since it was armed.
 bool FaultTriggered();
 

@@ -79,6 +79,13 @@ struct CloseHandleTraits {
 // A kernel handle, closed with CloseHandle.
 using ScopedHandle = Holder<HANDLE, CloseHandleTraits>;
 
+struct RegCloseKeyTraits {
+    static void Release(HKEY key) { RegCloseKey(key); }
+};
+
+// An open registry key, closed with RegCloseKey.
+using ScopedRegistryKey = Holder<HKEY, RegCloseKeyTraits>;
+
 struct SysFreeStringTraits {
     static void Release(BSTR text) { SysFreeString(text); }
 };

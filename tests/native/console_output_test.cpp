@@ -3,6 +3,7 @@
 #include <stdio.h>
 
 #include <string>
+#include <vector>
 
 #include "report_output.h"
 #include "stand_in.h"
@@ -51,6 +52,68 @@ TEST(ConsoleOutput, AFailedConversionLeavesTheTextOutButNotTheLine) {
     EXPECT_EQ(Written([](FILE* out) { brelmox::PrintWide(out, u"ComputerName = %s\n", u"PC"); }),
               "ComputerName = \n");
     stand_in::ClearFaults();
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ConsoleOutput, Utf8OfEachRangeAndLoneSurrogates) {
+    struct Case {
+        const char16_t* text;
+        const char* utf8;
+    } const cases[] = {
+        {u"ascii", "ascii"},
+        {u"J\u00FCrgen", "J\xC3\xBCrgen"},
+        {u"\u5C71\u7530", "\xE5\xB1\xB1\xE7\x94\xB0"},
+        {u"\U0001F600", "\xF0\x9F\x98\x80"},
+        {u"a\xD83D", "a\xEF\xBF\xBD"},
+        {u"\xDE00z", "\xEF\xBF\xBDz"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.utf8);
+        EXPECT_EQ(Written([&](FILE* out) { brelmox::PrintUtf8(out, c.text); }), c.utf8);
+    }
+}
+
+TEST(ConsoleOutput, ArgumentsAskForOneThingOrNameWhatIsNotUnderstood) {
+    using brelmox::ConsoleRequest;
+    struct Case {
+        std::vector<const char16_t*> arguments;
+        ConsoleRequest request;
+        const char16_t* unknown;
+    } const cases[] = {
+        {{}, ConsoleRequest::kReport, nullptr},
+        {{u"/json"}, ConsoleRequest::kJson, nullptr},
+        {{u"-json"}, ConsoleRequest::kJson, nullptr},
+        {{u"--json"}, ConsoleRequest::kJson, nullptr},
+        {{u"/JSON"}, ConsoleRequest::kJson, nullptr},
+        {{u"/?"}, ConsoleRequest::kHelp, nullptr},
+        {{u"-h"}, ConsoleRequest::kHelp, nullptr},
+        {{u"--help"}, ConsoleRequest::kHelp, nullptr},
+        {{u"/jsonx"}, ConsoleRequest::kUnknownArgument, u"/jsonx"},
+        {{u"/js"}, ConsoleRequest::kUnknownArgument, u"/js"},
+        {{u""}, ConsoleRequest::kUnknownArgument, u""},
+        {{u"json"}, ConsoleRequest::kUnknownArgument, u"json"},
+        {{u"/json", u"/json"}, ConsoleRequest::kUnknownArgument, u"/json"},
+        {{u"/?", u"extra"}, ConsoleRequest::kUnknownArgument, u"extra"},
+    };
+    for (const Case& c : cases) {
+        std::vector<WCHAR*> argv = {const_cast<WCHAR*>(u"Brelmox.exe")};
+        for (const char16_t* argument : c.arguments) {
+            argv.push_back(const_cast<WCHAR*>(argument));
+        }
+        SCOPED_TRACE(argv.size());
+        const WCHAR* unknown = u"untouched";
+        EXPECT_EQ(brelmox::ParseArguments(static_cast<int>(argv.size()), argv.data(), &unknown),
+                  c.request);
+        if (c.unknown == nullptr) {
+            EXPECT_EQ(unknown, nullptr);
+        } else {
+            ASSERT_NE(unknown, nullptr);
+            EXPECT_EQ(std::u16string(unknown), c.unknown);
+        }
+    }
 }
 
 }  // namespace

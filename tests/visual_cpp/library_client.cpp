@@ -95,6 +95,21 @@ static void PrintGetters(CBrelmoxLib& library) {
     free(wide_user);
     free(wide_domain);
     free(wide_sid);
+
+    narrow = nullptr;
+    Check(library.GetOSProductNameA(&narrow), "GetOSProductNameA");
+    PrintNarrow("GetOSProductNameA", narrow);
+    free(narrow);
+
+    wide = nullptr;
+    Check(library.GetOSProductNameW(&wide), "GetOSProductNameW");
+    PrintWide("GetOSProductNameW", wide);
+    free(wide);
+
+    wide = nullptr;
+    Check(library.GetReportJsonW(&wide), "GetReportJsonW");
+    PrintWide("GetReportJsonW", wide);
+    free(wide);
 }
 
 static void PrintVersionRecord(const OSVERSIONINFOEXA& record) {
