@@ -14,6 +14,7 @@ namespace {
 constexpr LCID kTypeLibraryLocale = 0x0409;
 
 const AtlInterfaceEntry kWarpperInterfaces[] = {
+    {&IID_IWarpper2, 0, ATL_INTERFACE_AT_OFFSET},
     {&IID_IWarpper, 0, ATL_INTERFACE_AT_OFFSET},
     {&IID_IDispatch, 0, ATL_INTERFACE_AT_OFFSET},
     {nullptr, 0, nullptr},
@@ -29,6 +30,7 @@ struct NameCacheEntry {
 
 struct TypeInfoHolder {
     const GUID* interface_id;
+    const GUID* older_interface_id;  // served when the registered library lacks the first
     const GUID* library_id;
     WORD major_version;
     WORD minor_version;
@@ -38,8 +40,8 @@ struct TypeInfoHolder {
     bool clean_up_listed;
 };
 
-TypeInfoHolder g_type_info = {&IID_IWarpper, &LIBID_BRELMOXCOMLib, 1, 0, nullptr, nullptr, 0,
-                              false};
+TypeInfoHolder g_type_info = {
+    &IID_IWarpper2, &IID_IWarpper, &LIBID_BRELMOXCOMLib, 1, 0, nullptr, nullptr, 0, false};
 
 void WINAPI CleanUpTypeInfo(DWORD_PTR argument) {
     auto* holder = reinterpret_cast<TypeInfoHolder*>(argument);
@@ -112,6 +114,11 @@ HRESULT LoadTypeInfo(TypeInfoHolder& holder, LCID locale) {
     }
     ComPtr<ITypeInfo> info;
     result = library->GetTypeInfoOfGuid(*holder.interface_id, info.put());
+    if (result == TYPE_E_ELEMENTNOTFOUND) {
+        // A copy of the library from before IWarpper2, registered last: its
+        // five methods still work.
+        result = library->GetTypeInfoOfGuid(*holder.older_interface_id, info.put());
+    }
     if (FAILED(result)) {
         return result;
     }
@@ -158,7 +165,7 @@ bool FindCachedId(const TypeInfoHolder& holder, LPCOLESTR name, DISPID* id) {
     return false;
 }
 
-// --- The five methods ---
+// --- The seven methods ---
 
 unsigned char* AsBytes(char* text) {
     return reinterpret_cast<unsigned char*>(text);
@@ -172,6 +179,26 @@ HRESULT AnswerQueriedText(bool (CBrelmoxLib::*query)(char**), VARIANT* vout) {
     PellwickString<char> text(pellwick);
     (library.*query)(text.put());
     pellwick.SChar2Variant(AsBytes(text.get()), vout);
+    return S_OK;
+}
+
+// A UTF-16 text goes into the BSTR unchanged; without it, or without memory
+// for the BSTR, the answer is VT_EMPTY, and the call still succeeds.
+HRESULT AnswerWideText(bool (CBrelmoxLib::*query)(unsigned short**), VARIANT* vout) {
+    CBrelmoxLib library;
+    HeapPtr<unsigned short> text;
+    (library.*query)(text.put());
+    if (vout == nullptr) {
+        return S_OK;  // as the other methods: the work is done, nothing is written
+    }
+    V_VT(vout) = VT_EMPTY;
+    if (text) {
+        BSTR answer = SysAllocString(reinterpret_cast<const OLECHAR*>(text.get()));
+        if (answer != nullptr) {
+            V_VT(vout) = VT_BSTR;
+            V_BSTR(vout) = answer;
+        }
+    }
     return S_OK;
 }
 
@@ -290,7 +317,8 @@ STDMETHODIMP CWarpper::GetTypeInfoCount(UINT* count) {
     return S_OK;
 }
 
-// Every index gives IWarpper's type information.
+// Every index gives IWarpper2's type information (IWarpper's, when the
+// registered library is older).
 STDMETHODIMP CWarpper::GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) {
     if (info == nullptr) {
         return E_POINTER;
@@ -349,7 +377,7 @@ STDMETHODIMP CWarpper::Invoke(DISPID id, REFIID iid, LCID locale, WORD flags,
     if (!ArgumentsAreConsistent(parameters)) {
         return E_INVALIDARG;
     }
-    return info->Invoke(static_cast<IWarpper*>(this), id, flags, parameters, result, exception,
+    return info->Invoke(static_cast<IWarpper2*>(this), id, flags, parameters, result, exception,
                         argument_error);
 }
 
@@ -371,6 +399,14 @@ STDMETHODIMP CWarpper::GetOSNameAllPattern(VARIANT* vout) {
 
 STDMETHODIMP CWarpper::GetOSEtcInfo(VARIANT* vout) {
     return AnswerLibraryText(&CBrelmoxLib::m_pOSEtcInfo, vout);
+}
+
+STDMETHODIMP CWarpper::GetOSProductName(VARIANT* vout) {
+    return AnswerWideText(&CBrelmoxLib::GetOSProductNameW, vout);
+}
+
+STDMETHODIMP CWarpper::GetReportJson(VARIANT* vout) {
+    return AnswerWideText(&CBrelmoxLib::GetReportJsonW, vout);
 }
 
 }  // namespace brelmox

@@ -1,4 +1,5 @@
-// Warpper: the scriptable face of CBrelmoxLib, dual interface IWarpper.
+// Warpper: the scriptable face of CBrelmoxLib, dual interface IWarpper2 (which
+// extends IWarpper by the product name and the JSON report).
 #pragma once
 
 #include "warpper_interface.h"
@@ -6,9 +7,9 @@
 namespace brelmox {
 
 // What both forms of a Warpper object share: IDispatch over the registered type
-// library and the five methods. IUnknown is the form's own (stand-alone, or the
+// library and the seven methods. IUnknown is the form's own (stand-alone, or the
 // inner part of an aggregate).
-class CWarpper : public IWarpper {
+class CWarpper : public IWarpper2 {
 public:
     // The object map's registration function and instance creator.
     static HRESULT WINAPI UpdateRegistry(BOOL do_register);
@@ -26,8 +27,10 @@ public:
     STDMETHODIMP GetOSName(VARIANT* vout) override;
     STDMETHODIMP GetOSNameAllPattern(VARIANT* vout) override;
     STDMETHODIMP GetOSEtcInfo(VARIANT* vout) override;
+    STDMETHODIMP GetOSProductName(VARIANT* vout) override;
+    STDMETHODIMP GetReportJson(VARIANT* vout) override;
 
-    // IWarpper and IDispatch, both this object itself.
+    // IWarpper2, IWarpper and IDispatch, all this object itself.
     HRESULT QueryOwnInterface(REFIID iid, void** object);
 };
 

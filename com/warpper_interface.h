@@ -1,4 +1,4 @@
-// IWarpper and the three GUIDs as widl generates them from BrelmoxCOM.idl.
+// IWarpper, IWarpper2 and their GUIDs as widl generates them from BrelmoxCOM.idl.
 //
 // windows.h maps GetUserName and GetComputerName to their A/W functions, which
 // would rename the interface's methods; the names are freed before widl's

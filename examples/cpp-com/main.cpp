@@ -1,4 +1,4 @@
-// Asks BrelmoxCOM's Warpper for its five facts through IWarpper's vtable:
+// Asks BrelmoxCOM's Warpper for its seven facts through IWarpper2's vtable:
 // early binding, with the interface as the type library declares it
 // (BrelmoxCOM.h; MSVC users may #import "BrelmoxCOM.tlb" instead).
 //
@@ -8,7 +8,7 @@
 #include <ole2.h>
 
 // windows.h maps GetUserName and GetComputerName to their A/W functions;
-// free the names for IWarpper's methods.
+// free the names for the Warpper's methods.
 #undef GetUserName
 #undef GetComputerName
 #include "BrelmoxCOM.h"
@@ -93,9 +93,10 @@ int main() {
         return Fail("CoInitialize", apartment.result());
     }
 
-    ComPtr<IWarpper> warpper;
+    // IWarpper2 extends IWarpper; a server older than it answers E_NOINTERFACE here.
+    ComPtr<IWarpper2> warpper;
     HRESULT result = CoCreateInstance(__uuidof(Warpper), nullptr, CLSCTX_INPROC_SERVER,
-                                      __uuidof(IWarpper), warpper.out());
+                                      __uuidof(IWarpper2), warpper.out());
     if (FAILED(result)) {
         return Fail("Creating a BrelmoxCOM.Warpper", result);
     }
@@ -105,11 +106,15 @@ int main() {
     Variant os_name;
     Variant all_os_names;
     Variant machine_facts;
+    Variant product_name;
+    Variant report;
     if (FAILED(result = warpper->GetUserName(user_name.out())) ||
         FAILED(result = warpper->GetComputerName(computer_name.out())) ||
         FAILED(result = warpper->GetOSName(os_name.out())) ||
         FAILED(result = warpper->GetOSNameAllPattern(all_os_names.out())) ||
-        FAILED(result = warpper->GetOSEtcInfo(machine_facts.out()))) {
+        FAILED(result = warpper->GetOSEtcInfo(machine_facts.out())) ||
+        FAILED(result = warpper->GetOSProductName(product_name.out())) ||
+        FAILED(result = warpper->GetReportJson(report.out()))) {
         return Fail("Asking the Warpper", result);
     }
 
@@ -121,5 +126,8 @@ int main() {
     WriteLine(all_os_names.Text());
     WriteLine(L"Machine facts:");
     WriteLine(machine_facts.Text());
+    WriteLine(L"Product name: " + product_name.Text());
+    WriteLine(L"JSON report:");
+    WriteLine(report.Text());
     return 0;
 }

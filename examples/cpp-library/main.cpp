@@ -1,5 +1,6 @@
-// Prints what CBrelmoxLib tells about this machine: the five facts that
-// BrelmoxCOM also gives scripts, then the account's domain and SID.
+// Prints what CBrelmoxLib tells about this machine: the seven facts that
+// BrelmoxCOM also gives scripts (among them today's product name and the JSON
+// report), then the account's domain and SID.
 //
 // CBrelmoxLib gathers the Windows facts when it is constructed and keeps them
 // as three texts, read in place; each getter asks the system anew and hands
@@ -72,6 +73,14 @@ int main() {
     WriteLine(FromAnsi(library.m_pOSNameAllPattern));
     WriteLine(L"Machine facts:");
     WriteLine(FromAnsi(library.m_pOSEtcInfo));
+
+    HeapString<unsigned short> product_name;
+    HeapString<unsigned short> report;
+    library.GetOSProductNameW(product_name.out());
+    library.GetReportJsonW(report.out());
+    WriteLine(L"Product name: " + FromWide(product_name.get()));
+    WriteLine(L"JSON report:");
+    WriteLine(FromWide(report.get()));
 
     HeapString<unsigned short> user;
     HeapString<unsigned short> domain;

@@ -1,6 +1,6 @@
 // Prints what BrelmoxCOM tells about this machine: the user name, the
 // computer name, the Windows it runs, every Windows name the component knows,
-// and the machine's facts.
+// the machine's facts, today's name of the Windows and every fact as JSON.
 //
 //   cscript //nologo brelmox.js
 //
@@ -32,3 +32,6 @@ WScript.Echo("All OS names:");
 WScript.Echo(text(warpper.GetOSNameAllPattern()));
 WScript.Echo("Machine facts:");
 WScript.Echo(text(warpper.GetOSEtcInfo()));
+WScript.Echo("Product name: " + text(warpper.GetOSProductName()));
+WScript.Echo("JSON report:");
+WScript.Echo(text(warpper.GetReportJson()));

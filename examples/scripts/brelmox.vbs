@@ -1,6 +1,6 @@
 ' Prints what BrelmoxCOM tells about this machine: the user name, the
 ' computer name, the Windows it runs, every Windows name the component knows,
-' and the machine's facts.
+' the machine's facts, today's name of the Windows and every fact as JSON.
 '
 '   cscript //nologo brelmox.vbs
 '
@@ -28,6 +28,9 @@ WScript.Echo "All OS names:"
 WScript.Echo warpper.GetOSNameAllPattern()
 WScript.Echo "Machine facts:"
 WScript.Echo warpper.GetOSEtcInfo()
+WScript.Echo "Product name: " & warpper.GetOSProductName()
+WScript.Echo "JSON report:"
+WScript.Echo warpper.GetReportJson()
 
 ' VBScript's own errors (429: cannot create object) are known by their
 ' decimal number, HRESULTs in hex.

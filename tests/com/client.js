@@ -1,4 +1,4 @@
-// Creates a Warpper through each ProgID and prints its five answers, each
+// Creates a Warpper through each ProgID and prints its seven answers, each
 // after a line with the method's name and the answer's type.
 function show(method, answer) {
     WScript.Echo("-- " + method + " " + typeof answer);
@@ -14,4 +14,6 @@ for (var i = 0; i < progIds.length; i++) {
     show("GetOSName", warpper.GetOSName());
     show("GetOSNameAllPattern", warpper.GetOSNameAllPattern());
     show("GetOSEtcInfo", warpper.GetOSEtcInfo());
+    show("GetOSProductName", warpper.GetOSProductName());
+    show("GetReportJson", warpper.GetReportJson());
 }

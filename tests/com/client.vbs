@@ -1,4 +1,4 @@
-' Creates a Warpper through each ProgID and prints its five answers, each
+' Creates a Warpper through each ProgID and prints its seven answers, each
 ' after a line with the method's name and the answer's type.
 Option Explicit
 
@@ -16,4 +16,6 @@ For Each progId In Array("BrelmoxCOM.Warpper", "BrelmoxCOM.Warpper.1")
     Show "GetOSName", warpper.GetOSName()
     Show "GetOSNameAllPattern", warpper.GetOSNameAllPattern
     Show "GetOSEtcInfo", warpper.GetOSEtcInfo()
+    Show "GetOSProductName", warpper.GetOSProductName()
+    Show "GetReportJson", warpper.GetReportJson
 Next

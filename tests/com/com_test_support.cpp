@@ -70,11 +70,11 @@ ComPtr<IClassFactory> FreshServerTest::ClassFactory() {
     return factory;
 }
 
-ComPtr<IWarpper> FreshServerTest::NewWarpper() {
-    ComPtr<IWarpper> warpper;
+ComPtr<IWarpper2> FreshServerTest::NewWarpper() {
+    ComPtr<IWarpper2> warpper;
     ComPtr<IClassFactory> factory = ClassFactory();
     if (factory.get() != nullptr) {
-        EXPECT_EQ(factory->CreateInstance(nullptr, IID_IWarpper, warpper.put_void()), S_OK);
+        EXPECT_EQ(factory->CreateInstance(nullptr, IID_IWarpper2, warpper.put_void()), S_OK);
     }
     return warpper;
 }
@@ -285,6 +285,10 @@ std::wstring Widen(const char* text) {
     return wide;
 }
 
+std::wstring WideText(const unsigned short* text) {
+    return text != nullptr ? std::wstring(reinterpret_cast<const wchar_t*>(text)) : std::wstring();
+}
+
 }  // namespace
 
 LibraryTexts ReadLibraryTexts() {
@@ -293,10 +297,21 @@ LibraryTexts ReadLibraryTexts() {
     char* computer = nullptr;
     library.GetUserNameA(&user);
     library.GetComputerNameA(&computer);
-    LibraryTexts texts{Widen(user), Widen(computer), Widen(library.m_pOSName),
-                       Widen(library.m_pOSNameAllPattern), Widen(library.m_pOSEtcInfo)};
+    unsigned short* product_name = nullptr;
+    unsigned short* report_json = nullptr;
+    library.GetOSProductNameW(&product_name);
+    library.GetReportJsonW(&report_json);
+    LibraryTexts texts{Widen(user),
+                       Widen(computer),
+                       Widen(library.m_pOSName),
+                       Widen(library.m_pOSNameAllPattern),
+                       Widen(library.m_pOSEtcInfo),
+                       WideText(product_name),
+                       WideText(report_json)};
     free(user);
     free(computer);
+    free(product_name);
+    free(report_json);
     return texts;
 }
 

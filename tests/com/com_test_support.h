@@ -86,7 +86,7 @@ protected:
     void SetUp() override;
     void TearDown() override;
     ComPtr<IClassFactory> ClassFactory();
-    ComPtr<IWarpper> NewWarpper();
+    ComPtr<IWarpper2> NewWarpper();
 
     ServerLibrary* server() { return server_; }
 
@@ -109,7 +109,7 @@ protected:
         FreshServerTest::TearDown();
     }
 
-    ComPtr<IWarpper> warpper_;
+    ComPtr<IWarpper2> warpper_;
 };
 
 // Replaces one entry of a loaded module's import address table while it lives.
@@ -160,6 +160,8 @@ struct LibraryTexts {
     std::wstring os_name;
     std::wstring os_name_all_pattern;
     std::wstring os_etc_info;
+    std::wstring product_name;
+    std::wstring report_json;
 };
 LibraryTexts ReadLibraryTexts();
 

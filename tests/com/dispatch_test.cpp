@@ -20,7 +20,9 @@ TEST_F(DispatchTest, OffersOneTypeInformation) {
     EXPECT_EQ(warpper_->GetTypeInfoCount(nullptr), E_POINTER);
 }
 
-TEST_F(DispatchTest, EveryIndexGivesTheSameTypeInformationOfIWarpper) {
+// IWarpper2's, so that late binding sees all seven methods (it was IWarpper's
+// before IWarpper2 existed).
+TEST_F(DispatchTest, EveryIndexGivesTheSameTypeInformationOfIWarpper2) {
     ComPtr<ITypeInfo> first;
     ComPtr<ITypeInfo> seventh;
     ASSERT_EQ(warpper_->GetTypeInfo(0, kClientLocale, first.put()), S_OK);
@@ -28,7 +30,7 @@ TEST_F(DispatchTest, EveryIndexGivesTheSameTypeInformationOfIWarpper) {
     EXPECT_EQ(first.get(), seventh.get());
     TYPEATTR* attributes = nullptr;
     ASSERT_EQ(first->GetTypeAttr(&attributes), S_OK);
-    EXPECT_TRUE(IsEqualGUID(attributes->guid, IID_IWarpper));
+    EXPECT_TRUE(IsEqualGUID(attributes->guid, IID_IWarpper2));
     first->ReleaseTypeAttr(attributes);
     EXPECT_EQ(warpper_->GetTypeInfo(0, kClientLocale, nullptr), E_POINTER);
 }
@@ -44,6 +46,9 @@ TEST_F(DispatchTest, GetIDsOfNamesFindsMembersAndTheirParameter) {
         {{L"GetOSName"}, S_OK, {3}},
         {{L"GetOSNameAllPattern"}, S_OK, {4}},
         {{L"GetOSEtcInfo"}, S_OK, {5}},
+        {{L"GetOSProductName"}, S_OK, {6}},
+        {{L"GetReportJson"}, S_OK, {7}},
+        {{L"getreportjson"}, S_OK, {7}},
         // Other letter cases miss the name cache and are the type information's.
         {{L"getosname"}, S_OK, {3}},
         {{L"GETOSETCINFO"}, S_OK, {5}},
@@ -95,7 +100,8 @@ TEST_F(DispatchTest, InvokeCallsTheMethodOfEachDispid) {
         const std::wstring& expected;
     } kCases[] = {
         {1, library.user_name},           {2, library.computer_name}, {3, library.os_name},
-        {4, library.os_name_all_pattern}, {5, library.os_etc_info},
+        {4, library.os_name_all_pattern}, {5, library.os_etc_info},   {6, library.product_name},
+        {7, library.report_json},
     };
     for (const auto& call : kCases) {
         SCOPED_TRACE(call.id);

@@ -1,6 +1,6 @@
 // Prints what the script clients print, but read from CBrelmoxLib directly:
 // for each ProgID given, its header line, then for each method a line with
-// its name and type and the text. Lines are written as cscript writes
+// its name and type and the text (the seven methods of IWarpper2). Lines are written as cscript writes
 // WScript.Echo's when its output is not a console: in the console output
 // code page (the OEM code page when there is no console), each ended by CR LF.
 //
@@ -14,10 +14,8 @@
 
 namespace {
 
-void Echo(const std::string& ansi_text) {
-    std::wstring wide(ansi_text.size(), L'\0');
-    int units =
-        MultiByteToWideChar(CP_ACP, 0, ansi_text.data(), ansi_text.size(), &wide[0], wide.size());
+void EchoWide(const std::wstring& wide) {
+    int units = static_cast<int>(wide.size());
     UINT code_page = GetConsoleOutputCP();
     if (code_page == 0) {
         code_page = GetOEMCP();
@@ -28,6 +26,19 @@ void Echo(const std::string& ansi_text) {
     line += "\r\n";
     DWORD written;
     WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.data(), line.size(), &written, nullptr);
+}
+
+void Echo(const std::string& ansi_text) {
+    std::wstring wide(ansi_text.size(), L'\0');
+    int units =
+        MultiByteToWideChar(CP_ACP, 0, ansi_text.data(), ansi_text.size(), &wide[0], wide.size());
+    wide.resize(units > 0 ? units : 0);
+    EchoWide(wide);
+}
+
+void ShowWide(const char* method, const unsigned short* text) {
+    Echo(std::string("-- ") + method + " string");
+    EchoWide(text != nullptr ? reinterpret_cast<const wchar_t*>(text) : L"");
 }
 
 void Show(const char* method, const char* text) {
@@ -50,8 +61,16 @@ int main(int argc, char** argv) {
         Show("GetOSName", library.m_pOSName);
         Show("GetOSNameAllPattern", library.m_pOSNameAllPattern);
         Show("GetOSEtcInfo", library.m_pOSEtcInfo);
+        unsigned short* product_name = nullptr;
+        unsigned short* report = nullptr;
+        library.GetOSProductNameW(&product_name);
+        library.GetReportJsonW(&report);
+        ShowWide("GetOSProductName", product_name);
+        ShowWide("GetReportJson", report);
         free(user);
         free(computer);
+        free(product_name);
+        free(report);
     }
     return 0;
 }

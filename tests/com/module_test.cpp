@@ -68,7 +68,7 @@ TEST_F(ModuleTest, UnloadingLeavesNothingAllocated) {
     HeapWatch heap;
     ASSERT_TRUE(heap.watching());
     {
-        ComPtr<IWarpper> warpper = NewWarpper();
+        ComPtr<IWarpper2> warpper = NewWarpper();
         ASSERT_NE(warpper.get(), nullptr);
         ComPtr<ITypeInfo> info;
         ASSERT_EQ(warpper->GetTypeInfo(0, kClientLocale, info.put()), S_OK);

@@ -107,6 +107,18 @@ void CheckRegistered(const std::wstring& server_path) {
         SysFreeString(type_library_path);
     }
     ExpectString(L"TypeLib\\" + libid + L"\\1.0\\0\\win32", nullptr, server_path, true);
+    // Both dual interfaces, marshaled by the type library.
+    const struct {
+        const IID* iid;
+        const wchar_t* name;
+    } kInterfaces[] = {{&IID_IWarpper, L"IWarpper"}, {&IID_IWarpper2, L"IWarpper2"}};
+    for (const auto& entry : kInterfaces) {
+        const std::wstring key = L"Interface\\" + RegistryForm(*entry.iid);
+        ExpectString(key, nullptr, entry.name);
+        ExpectString(key + L"\\ProxyStubClsid32", nullptr,
+                     L"{00020424-0000-0000-C000-000000000046}");
+        ExpectString(key + L"\\TypeLib", nullptr, libid);
+    }
 }
 
 void CheckUnregistered() {
@@ -114,7 +126,8 @@ void CheckUnregistered() {
     for (const std::wstring& key :
          {std::wstring(L"BrelmoxCOM.Warpper.1"), std::wstring(L"BrelmoxCOM.Warpper"),
           L"CLSID\\" + clsid, L"AppID\\" + clsid, L"TypeLib\\" + RegistryForm(LIBID_BRELMOXCOMLib),
-          L"Interface\\" + RegistryForm(IID_IWarpper)}) {
+          L"Interface\\" + RegistryForm(IID_IWarpper),
+          L"Interface\\" + RegistryForm(IID_IWarpper2)}) {
         if (KeyExists(key)) {
             Fail(key + L" is still there");
         }

@@ -7,7 +7,7 @@ namespace {
 using UnknownTest = FreshServerTest;
 
 TEST_F(UnknownTest, StandaloneObjectAnswersItsInterfacesWithItself) {
-    ComPtr<IWarpper> warpper = NewWarpper();
+    ComPtr<IWarpper2> warpper = NewWarpper();
     ASSERT_NE(warpper.get(), nullptr);
     const struct {
         const char* name;
@@ -17,6 +17,7 @@ TEST_F(UnknownTest, StandaloneObjectAnswersItsInterfacesWithItself) {
         {"IUnknown", &IID_IUnknown, S_OK},
         {"IDispatch", &IID_IDispatch, S_OK},
         {"IWarpper", &IID_IWarpper, S_OK},
+        {"IWarpper2", &IID_IWarpper2, S_OK},
         {"IClassFactory", &IID_IClassFactory, E_NOINTERFACE},
         {"ISupportErrorInfo", &IID_ISupportErrorInfo, E_NOINTERFACE},
         {"IProvideClassInfo", &IID_IProvideClassInfo, E_NOINTERFACE},

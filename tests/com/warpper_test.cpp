@@ -1,4 +1,4 @@
-// IWarpper called early-bound through its virtual table.
+// IWarpper2 (and the IWarpper it extends) called early-bound through its virtual table.
 #include <memory>
 
 #include "com_test_support.h"
@@ -6,7 +6,7 @@
 namespace comtest {
 namespace {
 
-typedef HRESULT (STDMETHODCALLTYPE IWarpper::*WarpperMethod)(VARIANT*);
+typedef HRESULT (STDMETHODCALLTYPE IWarpper2::*WarpperMethod)(VARIANT*);
 
 struct MethodCase {
     const char* name;
@@ -20,13 +20,15 @@ const MethodCase kMethods[] = {
     {"GetOSName", &IWarpper::GetOSName, &LibraryTexts::os_name},
     {"GetOSNameAllPattern", &IWarpper::GetOSNameAllPattern, &LibraryTexts::os_name_all_pattern},
     {"GetOSEtcInfo", &IWarpper::GetOSEtcInfo, &LibraryTexts::os_etc_info},
+    {"GetOSProductName", &IWarpper2::GetOSProductName, &LibraryTexts::product_name},
+    {"GetReportJson", &IWarpper2::GetReportJson, &LibraryTexts::report_json},
 };
 
 using WarpperTest = FreshServerTest;
 
 TEST_F(WarpperTest, EachMethodAnswersTheLibrarysText) {
     LibraryTexts library = ReadLibraryTexts();
-    ComPtr<IWarpper> warpper = NewWarpper();
+    ComPtr<IWarpper2> warpper = NewWarpper();
     ASSERT_NE(warpper.get(), nullptr);
     for (const MethodCase& call : kMethods) {
         SCOPED_TRACE(call.name);
@@ -41,7 +43,7 @@ TEST_F(WarpperTest, EachMethodAnswersTheLibrarysText) {
 // The library refuses a null VARIANT*; the methods still succeed and free
 // the texts they made.
 TEST_F(WarpperTest, NullResultPointerIsHarmless) {
-    ComPtr<IWarpper> warpper = NewWarpper();
+    ComPtr<IWarpper2> warpper = NewWarpper();
     ASSERT_NE(warpper.get(), nullptr);
     HeapWatch heap;
     ASSERT_TRUE(heap.watching());
@@ -56,7 +58,7 @@ TEST_F(WarpperTest, NullResultPointerIsHarmless) {
 
 // Every call constructs and destroys its own library object.
 TEST_F(WarpperTest, SuccessiveCallsReuseNothing) {
-    ComPtr<IWarpper> warpper = NewWarpper();
+    ComPtr<IWarpper2> warpper = NewWarpper();
     ASSERT_NE(warpper.get(), nullptr);
     HeapWatch heap;
     ASSERT_TRUE(heap.watching());
@@ -127,7 +129,7 @@ protected:
 
     std::unique_ptr<TypeLibraryUnregistered> unregistered_;
     HRESULT load_failure_ = S_OK;
-    ComPtr<IWarpper> warpper_;
+    ComPtr<IWarpper2> warpper_;
 };
 
 TEST_F(WithoutTypeLibraryTest, VirtualTableStillAnswers) {
@@ -174,6 +176,73 @@ TEST_F(WithoutTypeLibraryTest, TypeInformationLoadsOnceTheLibraryIsBack) {
     ASSERT_EQ(unregistered_->Register(), S_OK);
     EXPECT_EQ(warpper_->GetIDsOfNames(IID_NULL, &name, 1, kClientLocale, &id), S_OK);
     EXPECT_EQ(id, 3);
+}
+
+// An older copy of the type library, without IWarpper2, registered last over
+// the server's own: IDispatch serves IWarpper's type information from it.
+class OlderTypeLibraryTest : public WarpperTest {
+protected:
+    void SetUp() override {
+        WarpperTest::SetUp();
+        wchar_t program[MAX_PATH];
+        DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH);
+        ASSERT_GT(length, 0u);
+        std::wstring path(program, length);
+        path = path.substr(0, path.find_last_of(L'\\') + 1) + L"older_BrelmoxCOM.tlb";
+        ComPtr<ITypeLib> older;
+        ASSERT_EQ(LoadTypeLibEx(path.c_str(), REGKIND_NONE, older.put()), S_OK);
+        ASSERT_EQ(RegisterTypeLib(older.get(), &path[0], nullptr), S_OK);
+        registered_older_ = true;
+        // The server's script also registers the neutral locale; the older copy takes it too.
+        wchar_t libid[40];
+        ASSERT_GT(StringFromGUID2(LIBID_BRELMOXCOMLib, libid, 40), 0);
+        std::wstring key = std::wstring(L"TypeLib\\") + libid + L"\\1.0\\0\\win32";
+        ASSERT_EQ(RegSetValueW(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, path.c_str(),
+                               static_cast<DWORD>(path.size() * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+        warpper_ = NewWarpper();
+        ASSERT_NE(warpper_.get(), nullptr);
+    }
+    void TearDown() override {
+        warpper_.reset();
+        if (registered_older_) {
+            typedef HRESULT(STDAPICALLTYPE * ServerFunction)();
+            auto register_server = reinterpret_cast<ServerFunction>(
+                reinterpret_cast<void*>(GetProcAddress(server()->module(), "DllRegisterServer")));
+            EXPECT_EQ(register_server(), S_OK);
+        }
+        WarpperTest::TearDown();
+    }
+
+    bool registered_older_ = false;
+    ComPtr<IWarpper2> warpper_;
+};
+
+TEST_F(OlderTypeLibraryTest, DispatchServesTheFiveMethods) {
+    ComPtr<ITypeInfo> info;
+    ASSERT_EQ(warpper_->GetTypeInfo(0, kClientLocale, info.put()), S_OK);
+    brelmox::LentTypeAttr attributes(info.get());
+    ASSERT_EQ(info->GetTypeAttr(attributes.put()), S_OK);
+    EXPECT_TRUE(IsEqualGUID(attributes->guid, IID_IWarpper));
+
+    LibraryTexts library = ReadLibraryTexts();
+    LPOLESTR name = const_cast<LPOLESTR>(L"GetOSName");
+    DISPID id = 0;
+    ASSERT_EQ(warpper_->GetIDsOfNames(IID_NULL, &name, 1, kClientLocale, &id), S_OK);
+    EXPECT_EQ(id, 3);
+    DISPPARAMS no_arguments = {nullptr, nullptr, 0, 0};
+    ScopedVariant result;
+    ASSERT_EQ(warpper_->Invoke(id, IID_NULL, kClientLocale, DISPATCH_METHOD, &no_arguments,
+                               result.get(), nullptr, nullptr),
+              S_OK);
+    EXPECT_EQ(BstrText(*result), library.os_name);
+
+    name = const_cast<LPOLESTR>(L"GetOSProductName");
+    EXPECT_EQ(warpper_->GetIDsOfNames(IID_NULL, &name, 1, kClientLocale, &id), DISP_E_UNKNOWNNAME);
+    // Early binding does not need the type library.
+    ScopedVariant product_name;
+    ASSERT_EQ(warpper_->GetOSProductName(product_name.get()), S_OK);
+    EXPECT_EQ(BstrText(*product_name), library.product_name);
 }
 
 }  // namespace
