@@ -3,6 +3,8 @@
 #include "CBrelmoxLib.h"
 #include "report_texts.h"
 
+#include <string.h>
+
 namespace brelmox {
 namespace {
 
@@ -110,6 +112,73 @@ BootMode BootModeOf(int clean_boot) {
 
 const char* BootModeName(int clean_boot) {
     return BootModeOf(clean_boot).name;
+}
+
+namespace {
+
+bool Skip(const char*& cursor, const char* expected) {
+    size_t length = strlen(expected);
+    if (strncmp(cursor, expected, length) != 0) {
+        return false;
+    }
+    cursor += length;
+    return true;
+}
+
+bool ReadNumber(const char*& cursor, const char* label, int& value) {
+    if (!Skip(cursor, label)) {
+        return false;
+    }
+    bool negative = *cursor == '-';
+    cursor += negative ? 1 : 0;
+    uint32_t magnitude = 0;
+    const char* digits = cursor;
+    while (*cursor >= '0' && *cursor <= '9' && cursor - digits < 10) {
+        magnitude = magnitude * 10 + static_cast<uint32_t>(*cursor++ - '0');
+    }
+    if (cursor == digits) {
+        return false;
+    }
+    // The text holds signed 32-bit decimals; unsigned arithmetic keeps INT32_MIN defined.
+    value = static_cast<int>(negative ? 0u - magnitude : magnitude);
+    return Skip(cursor, ",");
+}
+
+}  // namespace
+
+bool ReadMachineFacts(const char* text, MachineMetrics& metrics) {
+    MachineMetrics read;
+    const char* cursor = text;
+    read.clean_boot = -1;
+    for (int mode = 0; mode <= 3; ++mode) {
+        if (Skip(cursor, BootModeOf(mode).line)) {
+            read.clean_boot = mode;
+            break;
+        }
+    }
+    if (read.clean_boot < 0) {
+        return false;
+    }
+    for (const FactLine& line : kFactLines) {
+        if (Skip(cursor, line.when_true)) {
+            read.*line.value = 1;
+        } else if (line.when_false != nullptr && !Skip(cursor, line.when_false)) {
+            return false;
+        }
+    }
+    if (!ReadNumber(cursor, "ScreenX=", read.screen_width) ||
+        !ReadNumber(cursor, "ScreenY=", read.screen_height) || !Skip(cursor, "\r\n") ||
+        !ReadNumber(cursor, "MouseButtonCount=", read.mouse_buttons)) {
+        return false;
+    }
+    // Only a text these metrics give again was read right.
+    InlineText<kMachineFactsRoom> again;
+    BuildMachineFacts(read, again);
+    if (again.failed() || strcmp(again.c_str(), text) != 0) {
+        return false;
+    }
+    metrics = read;
+    return true;
 }
 
 void GetMachineFlags(const MachineMetrics& metrics, MachineFlag (&flags)[kMachineFlagCount]) {

@@ -96,7 +96,7 @@ RegistryText QueryText(HKEY key, const WCHAR* name, bool digits_only) {
     return CheckRegistryText(type, data, size, digits_only);
 }
 
-void QueryRegistry(RegistryFacts& registry) {
+void QueryRegistry(const ProductFacts& facts, RegistryFacts& registry) {
     // The 64-bit view: a 32-bit process on 64-bit Windows would otherwise read
     // WOW6432Node's copy, which may hold values of an earlier Windows.
     ScopedRegistryKey current_version;
@@ -110,10 +110,17 @@ void QueryRegistry(RegistryFacts& registry) {
     if (!registry.current_build_number.present) {
         return;  // nothing else of the key could be believed
     }
+    // Each round trip costs: only what the name may use is asked.
     registry.edition_id = QueryText(key, Wide(u"EditionID"), false);
-    registry.display_version = QueryText(key, Wide(u"DisplayVersion"), false);
-    registry.release_id = QueryText(key, Wide(u"ReleaseId"), false);
-    registry.installation_type = QueryText(key, Wide(u"InstallationType"), false);
+    if (facts.major == 10 && facts.minor == 0) {
+        registry.display_version = QueryText(key, Wide(u"DisplayVersion"), false);
+        if (!registry.display_version.present) {
+            registry.release_id = QueryText(key, Wide(u"ReleaseId"), false);
+        }
+    }
+    if (facts.product_type != VER_NT_WORKSTATION) {
+        registry.installation_type = QueryText(key, Wide(u"InstallationType"), false);
+    }
     DWORD ubr = 0;
     DWORD size = sizeof ubr;
     DWORD type = REG_NONE;
@@ -164,7 +171,7 @@ ProductFacts QueryProductFacts() {
     ProductFacts facts;
     QueryTrueVersion(facts);
     if (facts.version_known && facts.platform_id == VER_PLATFORM_WIN32_NT) {
-        QueryRegistry(facts.registry);
+        QueryRegistry(facts, facts.registry);
         if (facts.major >= 6) {
             facts.product_code = QueryProductCode(facts);
         }

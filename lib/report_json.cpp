@@ -12,6 +12,8 @@ namespace brelmox {
 namespace {
 
 constexpr unsigned short kReplacementCharacter = 0xFFFD;
+// Room for a typical report (about 3,000 units), so that it rarely grows.
+constexpr size_t kReportRoom = 4096;
 
 bool IsHighSurrogate(unsigned short unit) {
     return unit >= 0xD800 && unit <= 0xDBFF;
@@ -102,6 +104,14 @@ public:
     void Number(uint32_t value) {
         Separate();
         out_.AppendUnsigned(value);
+    }
+    void SignedNumber(int32_t value) {
+        Separate();
+        if (value < 0) {
+            out_.AppendUnit('-');
+        }
+        out_.AppendUnsigned(value < 0 ? 0u - static_cast<uint32_t>(value)
+                                      : static_cast<uint32_t>(value));
     }
     void Bool(bool value) {
         Separate();
@@ -242,11 +252,11 @@ void WriteMachine(JsonWriter& json, const ReportFacts& facts) {
         json.Bool(flag.holds);
     }
     json.Key("screen_width");
-    json.Number(static_cast<uint32_t>(metrics.screen_width));
+    json.SignedNumber(metrics.screen_width);
     json.Key("screen_height");
-    json.Number(static_cast<uint32_t>(metrics.screen_height));
+    json.SignedNumber(metrics.screen_height);
     json.Key("mouse_buttons");
-    json.Number(static_cast<uint32_t>(metrics.mouse_buttons));
+    json.SignedNumber(metrics.mouse_buttons);
     json.Key("text");
     json.String(facts.machine_text);
     json.EndObject();
@@ -351,7 +361,12 @@ bool CBrelmoxLib::GetReportJsonW(unsigned short** json) {
     if (product.version_known) {
         AppendProductName(product, identity, product_name);
     }
-    MachineMetrics metrics = QueryMachineMetrics();
+    // The facts as the object's text tells them, so that values and text agree;
+    // asked again only when there is no text to read.
+    MachineMetrics metrics;
+    if (m_pOSEtcInfo == nullptr || !ReadMachineFacts(m_pOSEtcInfo, metrics)) {
+        metrics = QueryMachineMetrics();
+    }
     HeapPtr<unsigned short> os_text = FromAnsi(m_pOSName);
     HeapPtr<unsigned short> machine_text = FromAnsi(m_pOSEtcInfo);
     HeapPtr<unsigned short> computer_name, user_name, account, domain, sid;
@@ -378,7 +393,7 @@ bool CBrelmoxLib::GetReportJsonW(unsigned short** json) {
     facts.account = account.get();
     facts.domain = domain.get();
     facts.sid = sid.get();
-    WideText text;
+    WideText text(kReportRoom);
     BuildReportJson(facts, text);
     if (text.failed()) {
         return false;

@@ -86,6 +86,9 @@ struct MachineFlag {
 };
 constexpr size_t kMachineFlagCount = 9;
 const char* BootModeName(int clean_boot);
+// Reads the metrics back from a machine-facts text (the "Unknown Boot" mode
+// as 3, each yes-or-no fact as 0 or 1); false for a text they cannot give.
+bool ReadMachineFacts(const char* text, MachineMetrics& metrics);
 void GetMachineFlags(const MachineMetrics& metrics, MachineFlag (&flags)[kMachineFlagCount]);
 
 // Room that covers every text these builders produce without growing; growth

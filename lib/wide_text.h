@@ -10,6 +10,12 @@ namespace brelmox {
 class WideText {
 public:
     WideText() = default;
+    // Starts with room for `units`, for a text whose size is known roughly.
+    explicit WideText(size_t units) {
+        if (Reserve(units)) {
+            data_[0] = 0;
+        }
+    }
     ~WideText();
     WideText(const WideText&) = delete;
     WideText& operator=(const WideText&) = delete;

@@ -163,3 +163,46 @@ TEST(MachineFacts, EveryLineAtOnceInReportOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+// The JSON report reads its values back from the text: each flag must come out
+// as the text says, and only a text the metrics give is taken.
+TEST(MachineFacts, ReadBackFromTheTextGivesTheSameFlagsAndNumbers) {
+    const MachineMetrics cases[] = {
+        MachineMetrics(),
+        {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 2147483647, -2147483647 - 1, 16},
+        {2, 2, 2, 0, 0, 0, 2, 2, 2, -1, 1024, 768, 3},
+        {7, 0, 1, 1, 0, 1, 3, 0, 1, 0, 0, 0, 0},
+    };
+    for (const MachineMetrics& metrics : cases) {
+        std::string text = Facts(metrics);
+        SCOPED_TRACE(text);
+        MachineMetrics read;
+        ASSERT_TRUE(brelmox::ReadMachineFacts(text.c_str(), read));
+        brelmox::MachineFlag expected[brelmox::kMachineFlagCount];
+        brelmox::MachineFlag actual[brelmox::kMachineFlagCount];
+        brelmox::GetMachineFlags(metrics, expected);
+        brelmox::GetMachineFlags(read, actual);
+        for (size_t i = 0; i < brelmox::kMachineFlagCount; ++i) {
+            EXPECT_STREQ(actual[i].name, expected[i].name);
+            EXPECT_EQ(actual[i].holds, expected[i].holds) << expected[i].name;
+        }
+        EXPECT_STREQ(brelmox::BootModeName(read.clean_boot),
+                     brelmox::BootModeName(metrics.clean_boot));
+        EXPECT_EQ(read.screen_width, metrics.screen_width);
+        EXPECT_EQ(read.screen_height, metrics.screen_height);
+        EXPECT_EQ(read.mouse_buttons, metrics.mouse_buttons);
+    }
+    const std::string good = Facts(MachineMetrics());
+    for (const std::string& bad :
+         {std::string(), good.substr(0, good.size() - 1), good + "x",
+          "Odd Boot\r\n" + good.substr(13),
+          std::string("Normal Boot\r\nuser.exe no Debug Version\r\nConnectting Mouse\r\n")}) {
+        SCOPED_TRACE(bad);
+        MachineMetrics read;
+        EXPECT_FALSE(brelmox::ReadMachineFacts(bad.c_str(), read));
+    }
+}
+
+}  // namespace
