@@ -171,19 +171,10 @@ unsigned char* AsBytes(char* text) {
     return reinterpret_cast<unsigned char*>(text);
 }
 
-// Each call identifies the system afresh; nothing is kept between calls. A text
-// that cannot be had reaches SChar2Variant as null, and the call still succeeds.
-HRESULT AnswerQueriedText(bool (CBrelmoxLib::*query)(char**), VARIANT* vout) {
-    CPellwick pellwick;
-    CBrelmoxLib library;
-    PellwickString<char> text(pellwick);
-    (library.*query)(text.put());
-    pellwick.SChar2Variant(AsBytes(text.get()), vout);
-    return S_OK;
-}
-
-// A UTF-16 text goes into the BSTR unchanged; without it, or without memory
-// for the BSTR, the answer is VT_EMPTY, and the call still succeeds.
+// Each call identifies the system afresh; nothing is kept between calls. A
+// UTF-16 text goes into the BSTR unchanged, so no name loses a character the
+// ANSI code page lacks; without it, or without memory for the BSTR, the
+// answer is VT_EMPTY, and the call still succeeds.
 HRESULT AnswerWideText(bool (CBrelmoxLib::*query)(unsigned short**), VARIANT* vout) {
     CBrelmoxLib library;
     HeapPtr<unsigned short> text;
@@ -382,11 +373,11 @@ STDMETHODIMP CWarpper::Invoke(DISPID id, REFIID iid, LCID locale, WORD flags,
 }
 
 STDMETHODIMP CWarpper::GetUserName(VARIANT* vout) {
-    return AnswerQueriedText(&CBrelmoxLib::GetUserNameA, vout);
+    return AnswerWideText(&CBrelmoxLib::GetUserNameW, vout);
 }
 
 STDMETHODIMP CWarpper::GetComputerName(VARIANT* vout) {
-    return AnswerQueriedText(&CBrelmoxLib::GetComputerNameA, vout);
+    return AnswerWideText(&CBrelmoxLib::GetComputerNameW, vout);
 }
 
 STDMETHODIMP CWarpper::GetOSName(VARIANT* vout) {

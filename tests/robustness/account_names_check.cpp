@@ -1,6 +1,7 @@
 // Checks the names one process gets in the ANSI code page it runs with: every
 // narrow name must be the wide one converted, whole, with the heap intact,
-// and the COM server's GetUserName must hand scripts that same name.
+// and the COM server's GetUserName and GetComputerName must hand scripts the
+// wide names unchanged, whatever the code page lacks.
 //
 //   account_names_check CODE_PAGE
 //   account_names_check CODE_PAGE canary
@@ -143,9 +144,9 @@ void CheckLibrary() {
     ExpectSoundHeap("the account triples");
 }
 
-// What a script gets: GetUserName through IDispatch, by name.
+// What a script gets: the names through IDispatch, by name, each the
+// platform's wide name as it is.
 void CheckServer() {
-    const std::wstring expected = FromAnsi(ToAnsi(PlatformUserName()));
     if (FAILED(CoInitialize(nullptr))) {
         Fault("CoInitialize failed");
         return;
@@ -159,19 +160,31 @@ void CheckServer() {
         CoUninitialize();
         return;
     }
-    LPOLESTR name = const_cast<LPOLESTR>(L"GetUserName");
-    DISPID id = 0;
-    DISPPARAMS no_arguments = {nullptr, nullptr, 0, 0};
+    const struct {
+        const wchar_t* method;
+        std::wstring expected;
+        const char* fault;
+    } calls[] = {
+        {L"GetUserName", PlatformUserName(), "the server's GetUserName is not the user's name"},
+        {L"GetComputerName", PlatformComputerName(),
+         "the server's GetComputerName is not the computer's name"},
+    };
     VARIANT result;
     VariantInit(&result);
-    if (FAILED(warpper->GetIDsOfNames(IID_NULL, &name, 1, 0, &id)) ||
-        FAILED(warpper->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &no_arguments, &result, nullptr,
-                               nullptr)) ||
-        V_VT(&result) != VT_BSTR) {
-        Fault("GetUserName cannot be called by name");
-    } else {
-        Expect(std::wstring(V_BSTR(&result), SysStringLen(V_BSTR(&result))) == expected,
-               "the server's GetUserName is not the user's name");
+    for (const auto& call : calls) {
+        LPOLESTR name = const_cast<LPOLESTR>(call.method);
+        DISPID id = 0;
+        DISPPARAMS no_arguments = {nullptr, nullptr, 0, 0};
+        VariantClear(&result);
+        if (FAILED(warpper->GetIDsOfNames(IID_NULL, &name, 1, 0, &id)) ||
+            FAILED(warpper->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &no_arguments, &result,
+                                   nullptr, nullptr)) ||
+            V_VT(&result) != VT_BSTR) {
+            Fault("a name cannot be called by name");
+        } else {
+            Expect(std::wstring(V_BSTR(&result), SysStringLen(V_BSTR(&result))) == call.expected,
+                   call.fault);
+        }
     }
     VariantClear(&result);
     warpper->Release();
