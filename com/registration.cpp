@@ -12,7 +12,10 @@
 namespace brelmox {
 namespace {
 
-constexpr WORD kRegistryScriptResource = 101;
+// The class with its ProgIDs and AppID; the type library's entry under the
+// neutral locale, which goes with the type library rather than the class.
+constexpr WORD kClassScriptResource = 101;
+constexpr WORD kNeutralLocaleScriptResource = 102;
 
 // The script's own name for the module path. wine-differs: ATL.DLL's script
 // runner (ordinal 23) puts its %MODULE% into the script as it is, so a path
@@ -58,11 +61,17 @@ bool ServerKeysAreExact(const WCHAR* module_path) {
            RegistryValueIs(key, L"ThreadingModel", L"Apartment");
 }
 
-HRESULT RunScript(const WCHAR* quoted_path, BOOL do_register) {
+HRESULT RunScript(WORD resource, const WCHAR* quoted_path, BOOL do_register) {
     AtlRegistryMapEntry replacements[] = {{kQuotedModuleName, quoted_path}, {nullptr, nullptr}};
-    return AtlModuleUpdateRegistryFromResourceD(&ServerModule(),
-                                                MAKEINTRESOURCEW(kRegistryScriptResource),
+    return AtlModuleUpdateRegistryFromResourceD(&ServerModule(), MAKEINTRESOURCEW(resource),
                                                 do_register, replacements, nullptr);
+}
+
+// Both scripts; each runs, the first failure is reported.
+HRESULT RunScripts(const WCHAR* quoted_path, BOOL do_register) {
+    HRESULT result = RunScript(kClassScriptResource, quoted_path, do_register);
+    HRESULT locale_result = RunScript(kNeutralLocaleScriptResource, quoted_path, do_register);
+    return FAILED(result) ? result : locale_result;
 }
 
 // `path` with every ' doubled, as the script's quoted strings take it; null
@@ -99,9 +108,9 @@ HRESULT UpdateWarpperRegistry(BOOL do_register) {
     if (!quoted) {
         return E_OUTOFMEMORY;
     }
-    HRESULT result = RunScript(quoted.get(), do_register);
+    HRESULT result = RunScripts(quoted.get(), do_register);
     if (SUCCEEDED(result) && do_register && !ServerKeysAreExact(path.get())) {
-        RunScript(quoted.get(), FALSE);
+        RunScripts(quoted.get(), FALSE);
         result = SELFREG_E_CLASS;
     }
     return result;

@@ -12,9 +12,9 @@
 
 namespace brelmox {
 
-// Runs the registration script (resource REGISTRY 101) to register or
-// unregister; a registration whose keys do not name this module exactly is
-// undone and fails.
+// Runs the registration scripts, the class's (resource REGISTRY 101) and the
+// type library's neutral-locale entry (102), to register or unregister; a
+// registration whose keys do not name this module exactly is undone and fails.
 HRESULT UpdateWarpperRegistry(BOOL do_register);
 
 }  // namespace brelmox
