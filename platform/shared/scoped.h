@@ -204,6 +204,13 @@ using LentTypeAttr = Lent<ITypeInfo, TYPEATTR, &ITypeInfo::ReleaseTypeAttr>;
 using LentFuncDesc = Lent<ITypeInfo, FUNCDESC, &ITypeInfo::ReleaseFuncDesc>;
 using LentLibAttr = Lent<ITypeLib, TLIBATTR, &ITypeLib::ReleaseTLibAttr>;
 
+struct RegCloseKeyTraits {
+    static void Release(HKEY key) { RegCloseKey(key); }
+};
+
+// An opened registry key, closed with RegCloseKey.
+using ScopedRegKey = Holder<HKEY, RegCloseKeyTraits>;
+
 // Holds a critical section from construction to destruction.
 class CriticalSectionGuard {
 public:
