@@ -1,7 +1,7 @@
 // BrelmoxCOM's module: the ATL 3.0 module record, the object map, the class
 // object that makes Warpper objects, the four exports and the entry point.
 #include "Warpper.h"
-#include "module_path.h"
+#include "registration.h"
 #include "scoped.h"
 #include "server_module.h"
 
@@ -127,33 +127,6 @@ void ReleaseCachedClassObjects() {
     }
 }
 
-// Removes the registration of the type library embedded in this file. A type
-// library that is not registered is nothing to remove.
-HRESULT UnregisterOwnTypeLibrary() {
-    HeapPtr<WCHAR> path = ModuleFilePath(g_module.type_library_instance);
-    if (!path) {
-        return HRESULT_FROM_WIN32(GetLastError());
-    }
-    ComPtr<ITypeLib> library;
-    HRESULT result = LoadTypeLibEx(path.get(), REGKIND_NONE, library.put());
-    if (FAILED(result)) {
-        return result;
-    }
-    LentLibAttr attributes(library.get());
-    result = library->GetLibAttr(attributes.put());
-    if (FAILED(result)) {
-        return result;
-    }
-    ScopedBstr registered_path;
-    if (FAILED(QueryPathOfRegTypeLib(attributes->guid, attributes->wMajorVerNum,
-                                     attributes->wMinorVerNum, attributes->lcid,
-                                     registered_path.put()))) {
-        return S_OK;
-    }
-    return UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
-                             attributes->lcid, attributes->syskind);
-}
-
 }  // namespace
 
 AtlModule30& ServerModule() {
@@ -188,8 +161,8 @@ STDAPI DllRegisterServer() {
 
 // wine-differs: ATL.DLL's server unregistration (ordinal 57) is a stub that
 // reports success and removes nothing, so the server takes its steps itself:
-// every class's registration script, then the type library. All steps run;
-// the first failure is reported.
+// every class's registration script, then the type library, each only where
+// the registry names this file. All steps run; the first failure is reported.
 STDAPI DllUnregisterServer() {
     HRESULT first_failure = S_OK;
     for (AtlObjectMapEntry30* entry = g_object_map; entry->class_id != nullptr; ++entry) {
@@ -198,7 +171,7 @@ STDAPI DllUnregisterServer() {
             first_failure = result;
         }
     }
-    HRESULT result = brelmox::UnregisterOwnTypeLibrary();
+    HRESULT result = brelmox::UnregisterTypeLibrary();
     return FAILED(first_failure) ? first_failure : result;
 }
 

@@ -35,7 +35,8 @@ TEST_F(ResourcesTest, EveryResourceIsJapanese) {
         const wchar_t* type;
         WORD id;
     } kResources[] = {
-        {"registration script", L"REGISTRY", 101},
+        {"class registration script", L"REGISTRY", 101},
+        {"neutral-locale registration script", L"REGISTRY", 102},
         {"type library", L"TYPELIB", 1},
         {"string table block of 100", MAKEINTRESOURCEW(6), 100 / 16 + 1},
         {"version", MAKEINTRESOURCEW(16), 1},
@@ -55,24 +56,31 @@ std::string NarrowGuid(REFGUID guid) {
     return std::string(text, text + lstrlenW(text));
 }
 
-TEST_F(ResourcesTest, RegistrationScriptHasCrLfLinesIndentedByTabs) {
-    std::string script = ResourceBytes(L"REGISTRY", 101);
-    ASSERT_FALSE(script.empty());
-    size_t line_start = 0;
-    int line_number = 0;
-    while (line_start < script.size()) {
-        SCOPED_TRACE(++line_number);
-        size_t line_end = script.find('\n', line_start);
-        ASSERT_NE(line_end, std::string::npos) << "the last line has no line end";
-        std::string line = script.substr(line_start, line_end - line_start);
-        ASSERT_FALSE(line.empty());
-        EXPECT_EQ(line.back(), '\r');
-        EXPECT_EQ(line.find('\r'), line.size() - 1);
-        std::string indent = line.substr(0, line.find_first_not_of(" \t"));
-        EXPECT_EQ(indent.find(' '), std::string::npos) << "indented with spaces";
-        line_start = line_end + 1;
+TEST_F(ResourcesTest, RegistrationScriptsHaveCrLfLinesIndentedByTabs) {
+    const struct {
+        WORD id;
+        int lines;
+    } kScripts[] = {{101, 34}, {102, 16}};
+    for (const auto& expected : kScripts) {
+        SCOPED_TRACE(expected.id);
+        std::string script = ResourceBytes(L"REGISTRY", expected.id);
+        ASSERT_FALSE(script.empty());
+        size_t line_start = 0;
+        int line_number = 0;
+        while (line_start < script.size()) {
+            SCOPED_TRACE(++line_number);
+            size_t line_end = script.find('\n', line_start);
+            ASSERT_NE(line_end, std::string::npos) << "the last line has no line end";
+            std::string line = script.substr(line_start, line_end - line_start);
+            ASSERT_FALSE(line.empty());
+            EXPECT_EQ(line.back(), '\r');
+            EXPECT_EQ(line.find('\r'), line.size() - 1);
+            std::string indent = line.substr(0, line.find_first_not_of(" \t"));
+            EXPECT_EQ(indent.find(' '), std::string::npos) << "indented with spaces";
+            line_start = line_end + 1;
+        }
+        EXPECT_EQ(line_number, expected.lines);
     }
-    EXPECT_EQ(line_number, 47);
 }
 
 TEST_F(ResourcesTest, RegistrationScriptNamesTheIdlGuids) {
@@ -98,9 +106,11 @@ TEST_F(ResourcesTest, RegistrationScriptNamesTheDllSurrogate) {
     EXPECT_NE(script.find("val AppID = s '" + NarrowGuid(CLSID_Warpper) + "'"), std::string::npos);
 }
 
-// For the type-library marshaler, which asks for the neutral locale.
+// For the type-library marshaler, which asks for the neutral locale. The entry
+// has a script of its own: the class's script is run only for the class's keys.
 TEST_F(ResourcesTest, RegistrationScriptRegistersTheTypeLibraryUnderTheNeutralLocale) {
-    std::string script = ResourceBytes(L"REGISTRY", 101);
+    EXPECT_EQ(ResourceBytes(L"REGISTRY", 101).find("NoRemove TypeLib"), std::string::npos);
+    std::string script = ResourceBytes(L"REGISTRY", 102);
     EXPECT_NE(script.find("NoRemove " + NarrowGuid(LIBID_BRELMOXCOMLib) +
                           "\r\n\t\t{\r\n\t\t\tNoRemove '1.0'\r\n\t\t\t{\r\n\t\t\t\t"
                           "ForceRemove '0'\r\n\t\t\t\t{\r\n\t\t\t\t\t'win32' = s "

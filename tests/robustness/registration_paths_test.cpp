@@ -1,13 +1,16 @@
 // Registering the server from folders whose names the registration script's
-// syntax treats specially, or that are merely unusual: each row is a folder
-// and the outcome it must get. A registration either names the module
-// exactly, with nothing stray, and unregisters completely, or it fails and
-// leaves nothing.
+// syntax treats specially, or that are merely unusual, and from several
+// copies: each row is a run of registrations and unregistrations, each step
+// with the copy whose registration must stand after it. A registration either
+// names the module exactly, with nothing stray, and serves, or it fails and
+// leaves nothing; unregistering removes only what names the copy itself.
 //
 // Runs in a prefix of its own, where nobody else registers the server.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shlwapi.h>
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -47,6 +50,23 @@ std::set<std::wstring> Snapshot() {
         }
     }
     return keys;
+}
+
+// The keys that `now` has and `then` lacks (+), and the other way (-); empty
+// when the two are the same.
+std::string KeyChanges(const std::set<std::wstring>& then, const std::set<std::wstring>& now) {
+    std::string changes;
+    for (const std::wstring& key : now) {
+        if (then.count(key) == 0) {
+            changes += " +" + Narrow(key);
+        }
+    }
+    for (const std::wstring& key : then) {
+        if (now.count(key) == 0) {
+            changes += " -" + Narrow(key);
+        }
+    }
+    return changes;
 }
 
 std::wstring StringValue(const std::wstring& path, const wchar_t* name) {
@@ -99,7 +119,80 @@ void RemoveServer(const std::wstring& folder) {
     RemoveDirectoryW(folder.c_str());
 }
 
-enum Outcome { kRegisters, kFailsLeavingNothing };
+// The path of the server that makes an object for the ProgID, as a script
+// would ask for one, and answers a call; <not created> when none does.
+std::wstring ServingModule() {
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
+        return L"<no apartment>";
+    }
+    std::wstring module = L"<not created>";
+    CLSID clsid;
+    IWarpper* warpper = nullptr;
+    if (SUCCEEDED(CLSIDFromProgID(L"BrelmoxCOM.Warpper", &clsid)) &&
+        SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IWarpper,
+                                   reinterpret_cast<void**>(&warpper)))) {
+        VARIANT name;
+        VariantInit(&name);
+        HMODULE server = nullptr;
+        wchar_t path[MAX_PATH * 2] = L"";
+        if (warpper->GetOSName(&name) == S_OK && V_VT(&name) == VT_BSTR &&
+            GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                   GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                               *reinterpret_cast<LPCWSTR*>(warpper), &server) &&
+            GetModuleFileNameW(server, path, MAX_PATH * 2) != 0) {
+            module = path;
+        }
+        VariantClear(&name);
+        warpper->Release();
+    }
+    CoUninitialize();
+    return module;
+}
+
+// What a row that failed left behind, so that the next row and the next run
+// begin where this one began.
+void RemoveLeftovers() {
+    for (const std::wstring& key : OwnedKeys()) {
+        SHDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str());
+    }
+}
+
+enum Call { kRegister, kRegisterFails, kUnregister };
+
+// How a step loads its copy: by the path it was copied to, by that path's 8.3
+// form, or by the path in upper case.
+enum Naming { kAsCopied, kShortForm, kUpperCase };
+
+struct Step {
+    Call call;
+    const wchar_t* folder;
+    Naming naming;
+    // The folder whose registration stands after the step; null: none, the
+    // registry is as it began.
+    const wchar_t* standing;
+};
+
+// The server at `path` loaded by the name `naming` gives it.
+std::wstring NamedPath(const std::wstring& path, Naming naming) {
+    std::wstring named = path;
+    if (naming == kShortForm) {
+        wchar_t short_path[MAX_PATH * 2];
+        DWORD length = GetShortPathNameW(path.c_str(), short_path, MAX_PATH * 2);
+        named.assign(short_path, length < MAX_PATH * 2 ? length : 0);
+    } else if (naming == kUpperCase) {
+        CharUpperBuffW(&named[0], static_cast<DWORD>(named.size()));
+    }
+    return named;
+}
+
+std::vector<Step> RegistersExactly(const wchar_t* folder) {
+    return {{kRegister, folder, kAsCopied, folder}, {kUnregister, folder, kAsCopied, nullptr}};
+}
+
+std::vector<Step> FailsLeavingNothing(const wchar_t* folder) {
+    return {{kRegisterFails, folder, kAsCopied, nullptr},
+            {kUnregister, folder, kAsCopied, nullptr}};
+}
 
 // A folder whose server path is longer than MAX_PATH, which ATL.DLL's
 // registrar cannot hand to the script whole.
@@ -107,67 +200,111 @@ enum Outcome { kRegisters, kFailsLeavingNothing };
 const wchar_t kLongName[] =
     TEN TEN TEN TEN TEN TEN TEN TEN TEN TEN TEN TEN TEN TEN TEN TEN TEN TEN TEN TEN TEN TEN TEN TEN;
 
+const wchar_t kCopyA[] = L"copy A";
+const wchar_t kCopyB[] = L"copy B";
+const wchar_t kOneFile[] = L"J\u00FCrgen's One File";
+
 TEST(RegistrationPaths, EveryFolderRegistersExactlyOrFailsCleanly) {
     const std::wstring built = BuiltServerFolder();
     ASSERT_FALSE(built.empty()) << "BrelmoxCOM.dll is not on the path";
     const std::wstring base = L"C:\\registration paths";
     CreateDirectoryW(base.c_str(), nullptr);
-    const struct {
-        const wchar_t* folder;
-        Outcome outcome;
-    } kCases[] = {
-        {L"O'Brien", kRegisters},
-        {L"''", kRegisters},
-        {L"it's 100% done", kRegisters},
-        {L"%MODULE%", kRegisters},
-        {L"%MODULE_QUOTED%", kRegisters},
-        {L"%", kRegisters},
-        {L"{5C01C9BA-A36B-45D9-B589-877A9B959E36}", kRegisters},
-        {L"}{", kRegisters},
-        {L"a = s 'b' { val c = s 'd' }", kRegisters},
-        {L"NoRemove ForceRemove Delete", kRegisters},
-        {L"semi;colon,comma [brackets] #hash &amp @at", kRegisters},
-        {L"J\u00FCrgen's files", kRegisters},
-        {L"\u65E5\u672C\u8A9E\u306E\u30D5\u30A9\u30EB\u30C0", kRegisters},
-        {L"trailing quote'", kRegisters},
-        {L"  leading blanks", kRegisters},
-        {kLongName, kFailsLeavingNothing},
+    const std::vector<Step> kCases[] = {
+        RegistersExactly(L"O'Brien"),
+        RegistersExactly(L"''"),
+        RegistersExactly(L"it's 100% done"),
+        RegistersExactly(L"%MODULE%"),
+        RegistersExactly(L"%MODULE_QUOTED%"),
+        RegistersExactly(L"%"),
+        RegistersExactly(L"{5C01C9BA-A36B-45D9-B589-877A9B959E36}"),
+        RegistersExactly(L"}{"),
+        RegistersExactly(L"a = s 'b' { val c = s 'd' }"),
+        RegistersExactly(L"NoRemove ForceRemove Delete"),
+        RegistersExactly(L"semi;colon,comma [brackets] #hash &amp @at"),
+        RegistersExactly(L"J\u00FCrgen's files"),
+        RegistersExactly(L"\u65E5\u672C\u8A9E\u306E\u30D5\u30A9\u30EB\u30C0"),
+        RegistersExactly(L"trailing quote'"),
+        RegistersExactly(L"  leading blanks"),
+        FailsLeavingNothing(kLongName),
+        // The last copy registered serves; unregistering another leaves it be.
+        {{kRegister, kCopyA, kAsCopied, kCopyA},
+         {kRegister, kCopyB, kAsCopied, kCopyB},
+         {kUnregister, kCopyA, kAsCopied, kCopyB},
+         {kUnregister, kCopyB, kAsCopied, nullptr}},
+        {{kRegister, kCopyA, kAsCopied, kCopyA},
+         {kRegister, kCopyB, kAsCopied, kCopyB},
+         {kUnregister, kCopyB, kAsCopied, nullptr},
+         {kUnregister, kCopyA, kAsCopied, nullptr}},
+        {{kRegister, kCopyA, kAsCopied, kCopyA},
+         {kRegister, kCopyB, kAsCopied, kCopyB},
+         {kUnregister, kCopyA, kShortForm, kCopyB},
+         {kUnregister, kCopyB, kUpperCase, nullptr}},
+        // One file by other names is still the one registered.
+        {{kRegister, kOneFile, kAsCopied, kOneFile}, {kUnregister, kOneFile, kShortForm, nullptr}},
+        {{kRegister, kOneFile, kShortForm, kOneFile}, {kUnregister, kOneFile, kAsCopied, nullptr}},
+        {{kRegister, kOneFile, kAsCopied, kOneFile}, {kUnregister, kOneFile, kUpperCase, nullptr}},
     };
+    RemoveLeftovers();
     const std::set<std::wstring> before = Snapshot();
-    for (const auto& c : kCases) {
-        std::wstring folder = base + L"\\" + c.folder;
-        SCOPED_TRACE(Narrow(folder));
-        CreateDirectoryW(folder.c_str(), nullptr);
-        ASSERT_TRUE(CopyServer(built, folder));
-        HMODULE server = LoadLibraryExW((folder + L"\\BrelmoxCOM.dll").c_str(), nullptr,
-                                        LOAD_WITH_ALTERED_SEARCH_PATH);
-        ASSERT_NE(server, nullptr);
-        wchar_t module_path[MAX_PATH * 2];
-        GetModuleFileNameW(server, module_path, MAX_PATH * 2);
-        auto register_server = reinterpret_cast<ServerFunction>(
-            reinterpret_cast<void*>(GetProcAddress(server, "DllRegisterServer")));
-        auto unregister_server = reinterpret_cast<ServerFunction>(
-            reinterpret_cast<void*>(GetProcAddress(server, "DllUnregisterServer")));
+    for (const std::vector<Step>& steps : kCases) {
+        // Per folder of the row: the server's path as registered, and the keys then.
+        std::map<std::wstring, std::wstring> registered_path;
+        std::map<std::wstring, std::set<std::wstring>> registered_keys;
+        std::set<std::wstring> copied_to;
+        for (const Step& step : steps) {
+            const std::wstring folder = base + L"\\" + step.folder;
+            const std::wstring copied = folder + L"\\BrelmoxCOM.dll";
+            SCOPED_TRACE(Narrow((step.call == kUnregister ? L"unregister " : L"register ") +
+                                NamedPath(copied, step.naming)));
+            if (copied_to.insert(folder).second) {
+                CreateDirectoryW(folder.c_str(), nullptr);
+                ASSERT_TRUE(CopyServer(built, folder));
+            }
+            const std::wstring named = NamedPath(copied, step.naming);
+            ASSERT_FALSE(named.empty());
+            HMODULE server = LoadLibraryExW(named.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+            ASSERT_NE(server, nullptr);
+            wchar_t module_path[MAX_PATH * 2];
+            GetModuleFileNameW(server, module_path, MAX_PATH * 2);
+            if (step.naming != kAsCopied) {
+                ASSERT_NE(module_path, copied) << "the server is not loaded by the other name";
+            }
+            auto server_function = reinterpret_cast<ServerFunction>(reinterpret_cast<void*>(
+                GetProcAddress(server, step.call == kUnregister ? "DllUnregisterServer"
+                                                                : "DllRegisterServer")));
+            HRESULT result = server_function();
+            FreeLibrary(server);
+            if (step.call == kRegisterFails) {
+                EXPECT_TRUE(FAILED(result)) << std::hex << result;
+            } else {
+                EXPECT_EQ(result, S_OK);
+            }
+            if (step.call == kRegister) {
+                registered_path[step.folder] = module_path;
+                registered_keys[step.folder] = Snapshot();
+            }
 
-        HRESULT registered = register_server();
-        if (c.outcome == kRegisters) {
-            EXPECT_EQ(registered, S_OK);
+            if (step.standing == nullptr) {
+                EXPECT_EQ(KeyChanges(before, Snapshot()), "") << "keys left behind or taken away";
+                continue;
+            }
+            const std::wstring& expected = registered_path[step.standing];
             const std::wstring class_key = L"CLSID\\" + GuidText(CLSID_Warpper);
-            EXPECT_EQ(StringValue(class_key + L"\\InprocServer32", nullptr), module_path);
+            EXPECT_EQ(StringValue(class_key + L"\\InprocServer32", nullptr), expected);
             EXPECT_EQ(StringValue(class_key + L"\\InprocServer32", L"ThreadingModel"),
                       L"Apartment");
             EXPECT_EQ(ClassSubkeys(), kClassSubkeys) << "stray keys in the class key";
             const std::wstring library = L"TypeLib\\" + GuidText(LIBID_BRELMOXCOMLib) + L"\\1.0";
-            EXPECT_EQ(StringValue(library + L"\\0\\win32", nullptr), module_path);
-            EXPECT_EQ(StringValue(library + L"\\409\\win32", nullptr), module_path);
-            EXPECT_EQ(unregister_server(), S_OK);
-        } else {
-            EXPECT_TRUE(FAILED(registered)) << std::hex << registered;
-            unregister_server();
+            EXPECT_EQ(StringValue(library + L"\\0\\win32", nullptr), expected);
+            EXPECT_EQ(StringValue(library + L"\\409\\win32", nullptr), expected);
+            EXPECT_EQ(KeyChanges(registered_keys[step.standing], Snapshot()), "")
+                << "keys taken away or left behind";
+            EXPECT_EQ(ServingModule(), expected);
         }
-        EXPECT_EQ(Snapshot(), before) << "keys left behind or taken away";
-        FreeLibrary(server);
-        RemoveServer(folder);
+        RemoveLeftovers();
+        for (const std::wstring& folder : copied_to) {
+            RemoveServer(folder);
+        }
     }
     RemoveDirectoryW(base.c_str());
 }
