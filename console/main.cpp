@@ -13,14 +13,20 @@
 
 namespace {
 
-using brelmox::PrintNarrow;
-using brelmox::PrintWide;
+using brelmox::ReportStream;
 
 // A string the library or Pellwick handed out; ours to free.
 using WideResult = brelmox::HeapPtr<unsigned short>;
 
-void PrintLine(const wchar_t* format, const WideResult& result) {
-    PrintWide(stdout, format, reinterpret_cast<const WCHAR*>(result.get()));
+void PrintLine(ReportStream& out, const wchar_t* format, const WideResult& result) {
+    out.Wide(format, reinterpret_cast<const WCHAR*>(result.get()));
+}
+
+// The stream's console, or null when it goes to a file or a pipe.
+HANDLE ConsoleOf(FILE* stream) {
+    HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode = 0;
+    return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) ? handle : nullptr;
 }
 
 // What the program needs before it can report: a standard output that takes
@@ -31,30 +37,29 @@ bool StartUp() {
 
 // A full disk, a pipe whose reader has gone, a handle not open for writing:
 // the output is incomplete, and the caller must not take it for whole.
-int FinishOutput(const char* what) {
-    if (fflush(stdout) == 0 && !ferror(stdout)) {
+int FinishOutput(ReportStream& out, const char* what) {
+    if (out.Finish()) {
         return 0;
     }
     fprintf(stderr, "Brelmox: %s could not be written whole to standard output\n", what);
     return 2;
 }
 
-int PrintJsonReport() {
+int PrintJsonReport(ReportStream& out) {
     CBrelmoxLib lib;
     WideResult json;
     if (!lib.GetReportJsonW(json.put())) {
         fputs("Brelmox: the JSON report could not be made\n", stderr);
         return 2;
     }
-    brelmox::PrintUtf8(stdout, reinterpret_cast<const WCHAR*>(json.get()));
-    fputs("\n", stdout);
-    return FinishOutput("the JSON report");
+    out.Json(reinterpret_cast<const WCHAR*>(json.get()));
+    return FinishOutput(out, "the JSON report");
 }
 
-int PrintReport(int argc, wchar_t** argv) {
+int PrintReport(ReportStream& out, int argc, wchar_t** argv) {
     CBrelmoxLib lib;
     wchar_t* own_path = argc > 0 ? argv[0] : nullptr;
-    PrintWide(stdout, L"%s", own_path);
+    out.Wide(L"%s", own_path);
 
     CPellwick pellwick;
     {
@@ -66,35 +71,35 @@ int PrintReport(int argc, wchar_t** argv) {
             pellwick.getFileVersionStringW(reinterpret_cast<unsigned short*>(own_file.get()),
                                            version.put());
         }
-        PrintLine(L" ver.%s", version);
+        PrintLine(out, L" ver.%s", version);
     }
-    PrintWide(stdout, L"%s", L" UNICODEver");
-    PrintWide(stdout, L"%s", L"\n");
-    PrintNarrow(stdout, "\n\nAll OSName Pattern\n%s\n\n", lib.m_pOSNameAllPattern);
+    out.Wide(L"%s", L" UNICODEver");
+    out.Wide(L"%s", L"\n");
+    out.Narrow("\n\nAll OSName Pattern\n%s\n\n", lib.m_pOSNameAllPattern);
     {
         WideResult user;
         lib.GetUserNameW(user.put());
-        PrintLine(L"username = %s\n", user);
+        PrintLine(out, L"username = %s\n", user);
     }
     {
         WideResult computer;
         lib.GetComputerNameW(computer.put());
-        PrintLine(L"ComputerName = %s\n", computer);
+        PrintLine(out, L"ComputerName = %s\n", computer);
     }
-    PrintNarrow(stdout, "OSName = %s\n", lib.m_pOSName);
-    PrintNarrow(stdout, "------- OSEtcInfo --------\n%s\n", lib.m_pOSEtcInfo);
+    out.Narrow("OSName = %s\n", lib.m_pOSName);
+    out.Narrow("------- OSEtcInfo --------\n%s\n", lib.m_pOSEtcInfo);
     {
         WideResult user, domain, sid;
         lib.GetUserNameAndDomainNameAndSidW(user.put(), domain.put(), sid.put());
-        PrintLine(L"DomainName\\UserName = %s", domain);
-        PrintLine(L"\\%s\n", user);
-        PrintLine(L"%s\n", sid);
+        PrintLine(out, L"DomainName\\UserName = %s", domain);
+        PrintLine(out, L"\\%s\n", user);
+        PrintLine(out, L"%s\n", sid);
         // Released after all three lines, first to third.
         user.reset();
         domain.reset();
         sid.reset();
     }
-    return FinishOutput("the report");
+    return FinishOutput(out, "the report");
 }
 
 }  // namespace
@@ -104,19 +109,22 @@ int wmain(int argc, wchar_t** argv, wchar_t** /*envp*/) {
         fputs("Fatal Error: MFC initialization failed\n", stderr);
         return 1;
     }
+    ReportStream out(stdout, ConsoleOf(stdout));
     const WCHAR* unknown = nullptr;
     switch (brelmox::ParseArguments(argc, argv, &unknown)) {
         case brelmox::ConsoleRequest::kReport:
-            return PrintReport(argc, argv);
+            return PrintReport(out, argc, argv);
         case brelmox::ConsoleRequest::kJson:
-            return PrintJsonReport();
+            return PrintJsonReport(out);
         case brelmox::ConsoleRequest::kHelp:
-            fputs(brelmox::kUsage, stdout);
-            return FinishOutput("the help");
+            out.Narrow("%s", brelmox::kUsage);
+            return FinishOutput(out, "the help");
         case brelmox::ConsoleRequest::kUnknownArgument:
             break;
     }
-    PrintWide(stderr, L"Brelmox: unknown argument %s\n", unknown);
-    fputs(brelmox::kUsage, stderr);
+    ReportStream errors(stderr, ConsoleOf(stderr));
+    errors.Wide(L"Brelmox: unknown argument %s\n", unknown);
+    errors.Narrow("%s", brelmox::kUsage);
+    errors.Finish();
     return ERROR_INVALID_PARAMETER;
 }

@@ -76,6 +76,96 @@ void PrintUtf8(FILE* out, const WCHAR* text) {
     }
 }
 
+void ReportStream::ToConsole(const WCHAR* text, size_t length) {
+    // A console may take less than it is given; what it took is gone.
+    while (length > 0 && !console_failed_) {
+        DWORD chunk = length > 16384 ? 16384 : static_cast<DWORD>(length);
+        DWORD written = 0;
+        if (!WriteConsoleW(console_, text, chunk, &written, nullptr) || written == 0 ||
+            written > chunk) {
+            console_failed_ = true;
+            return;
+        }
+        text += written;
+        length -= written;
+    }
+}
+
+void ReportStream::AnsiToConsole(const char* text, size_t length) {
+    if (length == 0) {
+        return;
+    }
+    int units = MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(length), nullptr, 0);
+    HeapPtr<WCHAR> wide(units > 0 ? static_cast<WCHAR*>(malloc(units * sizeof(WCHAR))) : nullptr);
+    if (!wide || MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(length), wide.get(),
+                                     units) != units) {
+        console_failed_ = true;
+        return;
+    }
+    ToConsole(wide.get(), static_cast<size_t>(units));
+}
+
+void ReportStream::Narrow(const char* format, const char* text) {
+    if (console_ == nullptr) {
+        PrintNarrow(bytes_, format, text);
+        return;
+    }
+    const char* slot = strstr(format, "%s");
+    if (slot == nullptr) {
+        AnsiToConsole(format, strlen(format));
+        return;
+    }
+    AnsiToConsole(format, static_cast<size_t>(slot - format));
+    if (text != nullptr) {
+        AnsiToConsole(text, strlen(text));
+    }
+    AnsiToConsole(slot + 2, strlen(slot + 2));
+}
+
+void ReportStream::Wide(const WCHAR* format, const WCHAR* text) {
+    if (console_ == nullptr) {
+        PrintWide(bytes_, format, text);
+        return;
+    }
+    const WCHAR* end = format;
+    while (*end != 0 && !(end[0] == '%' && end[1] == 's')) {
+        ++end;
+    }
+    ToConsole(format, static_cast<size_t>(end - format));
+    if (*end == 0) {
+        return;
+    }
+    if (text != nullptr) {
+        const WCHAR* text_end = text;
+        while (*text_end != 0) {
+            ++text_end;
+        }
+        ToConsole(text, static_cast<size_t>(text_end - text));
+    }
+    const WCHAR* rest = end + 2;
+    const WCHAR* rest_end = rest;
+    while (*rest_end != 0) {
+        ++rest_end;
+    }
+    ToConsole(rest, static_cast<size_t>(rest_end - rest));
+}
+
+void ReportStream::Json(const WCHAR* text) {
+    if (console_ == nullptr) {
+        PrintUtf8(bytes_, text);
+        fputs("\n", bytes_);
+        return;
+    }
+    Wide(reinterpret_cast<const WCHAR*>(u"%s\n"), text);
+}
+
+bool ReportStream::Finish() {
+    if (console_ != nullptr) {
+        return !console_failed_;
+    }
+    return fflush(bytes_) == 0 && !ferror(bytes_);
+}
+
 namespace {
 
 bool IsOneOf(const WCHAR* argument, std::initializer_list<const char*> names) {

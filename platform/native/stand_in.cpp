@@ -273,6 +273,7 @@ const char* ApiName(Api api) {
         "GetProductInfo",      "IsWow64Process2",
         "GetNativeSystemInfo", "GetSystemInfo",
         "RegOpenKeyExW",       "RegQueryValueExW",
+        "WriteConsoleW",
     };
     static_assert(sizeof kNames / sizeof kNames[0] == static_cast<size_t>(Api::kCount),
                   "one name per call");
@@ -563,6 +564,19 @@ HANDLE WINAPI GetCurrentProcess(void) {
 
 BOOL WINAPI CloseHandle(HANDLE handle) {
     return state().open_tokens.erase(handle) == 1 ? TRUE : FALSE;
+}
+
+HANDLE const stand_in::kConsole = reinterpret_cast<HANDLE>(0x3c0);
+
+BOOL WINAPI WriteConsoleW(HANDLE console, const void* text, DWORD units, LPDWORD written, LPVOID) {
+    if (Fails(Api::kWriteConsoleW) || console != stand_in::kConsole || written == nullptr) {
+        return FALSE;
+    }
+    stand_in::Machine& m = state().machine;
+    DWORD taken = m.console_chunk != 0 && units > m.console_chunk ? m.console_chunk : units;
+    m.console_output.append(static_cast<const char16_t*>(text), taken);
+    *written = taken;
+    return TRUE;
 }
 
 BOOL WINAPI GetComputerNameA(LPSTR buffer, LPDWORD size) {

@@ -42,6 +42,7 @@ enum class Api {
     kGetSystemInfo,
     kRegOpenKeyExW,
     kRegQueryValueExW,
+    kWriteConsoleW,
     kCount
 };
 
@@ -118,7 +119,15 @@ struct Machine {
     RegistryValues current_version;
     RegistryValues current_version_wow64;
     LONG current_version_error = ERROR_SUCCESS;
+
+    // What WriteConsoleW wrote to kConsole, and how many units it takes per
+    // call at most (0: all it is given).
+    std::u16string console_output;
+    DWORD console_chunk = 0;
 };
+
+// The console handle of the simulated machine.
+extern HANDLE const kConsole;
 
 constexpr int kEveryCall = 0;
 

@@ -117,3 +117,50 @@ TEST(ConsoleOutput, ArgumentsAskForOneThingOrNameWhatIsNotUnderstood) {
 }
 
 }  // namespace
+
+namespace {
+
+// A console is given the texts as UTF-16, whatever its code page: the narrow
+// ones converted from the ANSI code page, the wide ones as they are.
+TEST(ConsoleOutput, AConsoleGetsUtf16WholeEvenInPieces) {
+    for (DWORD chunk : {0u, 1u, 3u}) {
+        SCOPED_TRACE(chunk);
+        stand_in::Reset();
+        stand_in::machine().console_chunk = chunk;
+        brelmox::ReportStream out(nullptr, stand_in::kConsole);
+        out.Narrow("username = %s\n", "J\xFCrgen");
+        out.Wide(u"ComputerName = %s\n", u"PC\U0001F600");
+        out.Narrow("%s", nullptr);
+        out.Wide(u"\\%s\n", nullptr);
+        out.Json(u"{\"a\": \"\u5C71\"}");
+        EXPECT_TRUE(out.Finish());
+        EXPECT_EQ(
+            stand_in::machine().console_output,
+            u"username = J\u00FCrgen\nComputerName = PC\U0001F600\n\\\n{\"a\": \"\u5C71\"}\n");
+    }
+}
+
+TEST(ConsoleOutput, AConsoleThatRefusesMakesTheOutputIncomplete) {
+    stand_in::Reset();
+    stand_in::FailCall(stand_in::Api::kWriteConsoleW, 2);
+    brelmox::ReportStream out(nullptr, stand_in::kConsole);
+    out.Narrow("OSName = %s\n", "Microsoft");
+    out.Wide(u"%s", u"after the failure");
+    EXPECT_FALSE(out.Finish());
+    EXPECT_EQ(stand_in::machine().console_output, u"OSName = ");
+}
+
+TEST(ConsoleOutput, FilesAndPipesGetTheBytesAsBefore) {
+    stand_in::Reset();
+    EXPECT_EQ(Written([](FILE* file) {
+                  brelmox::ReportStream out(file, nullptr);
+                  out.Narrow("username = %s\n", "J\xFCrgen");
+                  out.Wide(u"ComputerName = %s\n", u"J\u00FCrgen");
+                  out.Json(u"{\"a\": \"\u00FC\"}");
+                  EXPECT_TRUE(out.Finish());
+              }),
+              "username = J\xFCrgen\nComputerName = J\xFCrgen\n{\"a\": \"\xC3\xBC\"}\n");
+    EXPECT_EQ(stand_in::machine().console_output, u"");
+}
+
+}  // namespace

@@ -234,6 +234,10 @@ BOOL WINAPI CloseHandle(HANDLE hObject);
 DWORD WINAPI GetLastError(void);
 void WINAPI SetLastError(DWORD dwErrCode);
 
+// The console the stand-in simulates answers WriteConsoleW; see stand_in.h.
+BOOL WINAPI WriteConsoleW(HANDLE hConsoleOutput, const void* lpBuffer, DWORD nNumberOfCharsToWrite,
+                          LPDWORD lpNumberOfCharsWritten, LPVOID lpReserved);
+
 #define MAX_COMPUTERNAME_LENGTH 15
 BOOL WINAPI GetComputerNameA(LPSTR lpBuffer, LPDWORD nSize);
 BOOL WINAPI GetComputerNameW(LPWSTR lpBuffer, LPDWORD nSize);
