@@ -64,6 +64,16 @@ static_assert(offsetof(AtlModule30, lock_count) == 20, "ATL 3.0 module record la
 static_assert(offsetof(AtlModule30, atl_build_version) == 100, "ATL 3.0 module record layout");
 static_assert(offsetof(AtlModule30, term_functions) == 128, "ATL 3.0 module record layout");
 static_assert(sizeof(AtlObjectMapEntry30) == 36, "ATL 3.0 object map entry layout");
+#elif defined(_WIN64)
+// The 64-bit ATL.DLL reads the same fields at their natural 64-bit places, as
+// Wine's atlbase.h lays them out (no 64-bit ATL 3.0 header exists elsewhere).
+static_assert(sizeof(AtlModule30) == 240, "64-bit ATL module record size");
+static_assert(offsetof(AtlModule30, lock_count) == 40, "64-bit ATL module record layout");
+static_assert(offsetof(AtlModule30, type_info_section) == 56, "64-bit ATL module record layout");
+static_assert(offsetof(AtlModule30, atl_build_version) == 176, "64-bit ATL module record layout");
+static_assert(offsetof(AtlModule30, term_functions) == 232, "64-bit ATL module record layout");
+static_assert(sizeof(AtlObjectMapEntry30) == 72, "64-bit ATL object map entry layout");
+static_assert(offsetof(AtlObjectMapEntry30, class_object) == 32, "64-bit ATL object map entry");
 #endif
 
 constexpr DWORD kAtlBuildVersion30 = 0x0300;
@@ -78,6 +88,7 @@ struct AtlInterfaceEntry {
     DWORD_PTR offset;
     AtlInterfaceFunction* function;
 };
+static_assert(sizeof(AtlInterfaceEntry) == 3 * sizeof(void*), "ATL interface table entry layout");
 
 extern "C" {
 __declspec(dllimport) HRESULT WINAPI

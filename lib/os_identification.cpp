@@ -85,6 +85,7 @@ struct Identification {
     const OSVERSIONINFOEXA& version;
     const EditionMetrics& editions;
     bool wow64;
+    ProcessBits process;
     bool extended;
     const char* csd_version;
     GrowingText& edition;
@@ -96,6 +97,10 @@ struct Identification {
         }
     }
     void AppendWowLine(const char* native_line) {
+        if (process == ProcessBits::k64) {
+            edition.Append("\r\nRunning on 64-bit Windows");
+            return;
+        }
         edition.Append(wow64 ? "\r\nRunning on WOW64" : native_line);
     }
     void AppendSuites() { AppendSuiteDescription(edition, version.wSuiteMask); }
@@ -266,7 +271,7 @@ void Identification::WindowsNt() {
 }  // namespace
 
 bool BuildOsText(const OSVERSIONINFOEXA& version, const EditionMetrics& editions, bool wow64,
-                 GrowingText& os_text) {
+                 GrowingText& os_text, ProcessBits process) {
     if (version.dwOSVersionInfoSize == 0) {
         return false;  // neither version query succeeded
     }
@@ -281,7 +286,8 @@ bool BuildOsText(const OSVERSIONINFOEXA& version, const EditionMetrics& editions
     debug.Append(extended ? "getOSVERSIONINFOEX," : "getOSVERSIONINFO,");
     AppendDebugNumber(debug, "PlatformId=", version.dwPlatformId);
 
-    Identification identify{version, editions, wow64, extended, csd_version, edition, debug};
+    Identification identify{version,  editions,    wow64,   process,
+                            extended, csd_version, edition, debug};
     os_text.Append("Microsoft Windows");
     switch (version.dwPlatformId) {
         case VER_PLATFORM_WIN32s:

@@ -311,14 +311,12 @@ void AppendJsonString(const unsigned short* text, size_t length, WideText& json)
 }
 
 const char* ProcessArchitecture() {
-#if defined(__x86_64__) || defined(_M_X64)
-    return "x64";
-#elif defined(__aarch64__) || defined(_M_ARM64)
+#if defined(_WIN64) && (defined(__aarch64__) || defined(_M_ARM64))
     return "arm64";
-#elif defined(__i386__) || defined(_M_IX86)
-    return "x86";
+#elif defined(_WIN64)
+    return "x64";
 #else
-    return nullptr;
+    return "x86";  // host builds stand in for the 32-bit library
 #endif
 }
 

@@ -69,10 +69,21 @@ void AppendDebugString(Text& text, const char* label, const char* value) {
 void AppendSuiteDescription(GrowingText& text, unsigned long suite_mask);
 void AppendSuiteDescription(UnboundedText& text, unsigned long suite_mask);
 
+// Whether the process is a 32-bit one (native or under WOW64) or a 64-bit one,
+// which no WOW line of the 32-bit wording would describe.
+enum class ProcessBits { k32, k64 };
+#ifdef _WIN64
+constexpr ProcessBits kThisProcess = ProcessBits::k64;
+#else
+constexpr ProcessBits kThisProcess = ProcessBits::k32;
+#endif
+
 // Writes the OS text for a version record; returns false (writing nothing) when
-// the record is empty because neither version query succeeded.
+// the record is empty because neither version query succeeded. A 64-bit
+// process's text says "Running on 64-bit Windows" wherever a 32-bit one's has
+// its WOW line.
 bool BuildOsText(const OSVERSIONINFOEXA& version, const EditionMetrics& editions, bool wow64,
-                 GrowingText& os_text);
+                 GrowingText& os_text, ProcessBits process = kThisProcess);
 
 // Writes the machine-facts text.
 void BuildMachineFacts(const MachineMetrics& metrics, GrowingText& facts);

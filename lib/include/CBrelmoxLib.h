@@ -12,6 +12,7 @@
 #pragma once
 
 #include <windows.h>
+#include <stddef.h>
 
 #if defined(_WIN32) && !defined(BRELMOXLIB_STATIC)
 #ifdef BRELMOXLIB_BUILDING_DLL
@@ -65,9 +66,16 @@ private:
     void AddDebugStringStr(char* text, char* label, char* value);
 };
 
-#if defined(_WIN32) && !defined(_WIN64)
 // Clients of either compiler allocate the object and read its members in place:
 // its size and layout are part of the DLL's binary interface.
+#if defined(_WIN32) && !defined(_WIN64)
 static_assert(sizeof(CBrelmoxLib) == 168,
               "CBrelmoxLib's size is part of BrelmoxLib.dll's interface");
+static_assert(offsetof(CBrelmoxLib, m_OSVersionInfo) == 12, "CBrelmoxLib's layout");
+#elif defined(_WIN64)
+static_assert(sizeof(CBrelmoxLib) == 184,
+              "CBrelmoxLib's size is part of the 64-bit BrelmoxLib.dll's interface");
+static_assert(offsetof(CBrelmoxLib, m_pOSEtcInfo) == 16 &&
+                  offsetof(CBrelmoxLib, m_OSVersionInfo) == 24,
+              "CBrelmoxLib's layout");
 #endif

@@ -425,3 +425,51 @@ TEST(OsText, LongestTextsGrowWithoutBeingCut) {
 }
 
 }  // namespace
+
+namespace {
+
+// A 64-bit process's text is the 32-bit one's, but for its WOW line, which
+// says "Running on 64-bit Windows" in every branch that has one; the other
+// branches do not change.
+TEST(OsText, A64BitProcessSaysSoWhereTheWowLineStands) {
+    struct Case {
+        DWORD major, minor;
+        BYTE product;
+        const char* native_line;  // the 32-bit process's WOW line, or null: none
+    } const cases[] = {
+        {4, 0, 1, nullptr},
+        {5, 0, 3, nullptr},
+        {5, 1, 1, "\r\nRunning on Native Win32"},
+        {5, 2, 3, "\r\nRunning on 32-bit Windows"},
+        {6, 0, 1, "\r\nRunning on 32-bit Windows"},
+        {6, 1, 1, "\r\nRunning on 32-bit Windows"},
+        {6, 3, 3, "\r\nRunning on 32-bit Windows"},
+        {10, 0, 1, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.major) + "." + std::to_string(c.minor));
+        Record record;
+        record.major = c.major;
+        record.minor = c.minor;
+        record.product = c.product;
+        record.suite = 0x0100;
+        OSVERSIONINFOEXA version = MakeRecord(record);
+        for (bool wow64 : {false, true}) {
+            std::string thirty_two = OsText(version, {}, wow64);
+            brelmox::InlineText<64> text;
+            ASSERT_TRUE(brelmox::BuildOsText(version, {}, wow64, text, brelmox::ProcessBits::k64));
+            std::string sixty_four = text.c_str();
+            if (c.native_line == nullptr) {
+                EXPECT_EQ(sixty_four, thirty_two);
+                continue;
+            }
+            std::string line = wow64 ? "\r\nRunning on WOW64" : c.native_line;
+            size_t at = thirty_two.find(line);
+            ASSERT_NE(at, std::string::npos);
+            EXPECT_EQ(sixty_four, thirty_two.replace(at, line.size(),
+                                                     "\r\nRunning on 64-bit Windows"));
+        }
+    }
+}
+
+}  // namespace
