@@ -16,6 +16,12 @@ endif()
 if(WIN32)
     # Windows XP is the oldest system the binaries still have to load on.
     add_compile_definitions(_WIN32_WINNT=0x0501 WINVER=0x0501 NOMINMAX)
+    # libgcc and libstdc++ are linked statically (-static keeps only the import
+    # libraries of system DLLs dynamic): every module then depends on system
+    # DLLs and its siblings alone, and all of them share the heap of the one C
+    # runtime DLL, msvcrt.dll. The examples that ship are linked so too.
+    set(BRELMOX_STATIC_LINK_FLAGS -static)
+    add_link_options(${BRELMOX_STATIC_LINK_FLAGS})
 endif()
 
 # brelmox_wide_entry(<target>): a program whose entry point is wmain.
