@@ -24,6 +24,15 @@ if(WIN32)
     add_link_options(${BRELMOX_STATIC_LINK_FLAGS})
 endif()
 
+# brelmox_unloadable_dll(<target>): a DLL that hosts may load and free again
+# and again, each time leaving nothing behind. Our DLLs throw nothing;
+# compiled without exceptions, they link none of libsupc++'s exception
+# machinery, and so not its emergency exception pool, which every load
+# allocates and no unload frees.
+function(brelmox_unloadable_dll target)
+    target_compile_options(${target} PRIVATE -fno-exceptions)
+endfunction()
+
 # brelmox_wide_entry(<target>): a program whose entry point is wmain.
 function(brelmox_wide_entry target)
     target_link_options(${target} PRIVATE -municode)
