@@ -16,7 +16,22 @@ endif()
 if(WIN32)
     # Windows XP is the oldest system the binaries still have to load on.
     add_compile_definitions(_WIN32_WINNT=0x0501 WINVER=0x0501 NOMINMAX)
+    # libgcc and libstdc++ are linked statically (-static keeps only the import
+    # libraries of system DLLs dynamic): every module then depends on system
+    # DLLs and its siblings alone, and all of them share the heap of the one C
+    # runtime DLL, msvcrt.dll. The examples that ship are linked so too.
+    set(BRELMOX_STATIC_LINK_FLAGS -static)
+    add_link_options(${BRELMOX_STATIC_LINK_FLAGS})
 endif()
+
+# brelmox_unloadable_dll(<target>): a DLL that hosts may load and free again
+# and again, each time leaving nothing behind. Our DLLs throw nothing;
+# compiled without exceptions, they link none of libsupc++'s exception
+# machinery, and so not its emergency exception pool, which every load
+# allocates and no unload frees.
+function(brelmox_unloadable_dll target)
+    target_compile_options(${target} PRIVATE -fno-exceptions)
+endfunction()
 
 # brelmox_wide_entry(<target>): a program whose entry point is wmain.
 function(brelmox_wide_entry target)

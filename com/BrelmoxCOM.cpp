@@ -127,6 +127,26 @@ void ReleaseCachedClassObjects() {
     }
 }
 
+// wine-differs: ATL 3.0's module termination (ordinal 21) deletes the three
+// critical sections of the module record; Wine's leaves them, and with them
+// the debug records Wine allocated for them, on every unload. Swapped first
+// for sections without debug records, they leave nothing whichever ATL.DLL
+// runs. Windows XP lacks InitializeCriticalSectionEx; its ATL.DLL deletes them.
+void SwapModuleSectionsForBareOnes() {
+    typedef BOOL(WINAPI * InitializeEx)(CRITICAL_SECTION*, DWORD, DWORD);
+    auto initialize = reinterpret_cast<InitializeEx>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "InitializeCriticalSectionEx")));
+    if (initialize == nullptr) {
+        return;
+    }
+    CRITICAL_SECTION* sections[] = {&g_module.type_info_section, &g_module.window_create_section,
+                                    &g_module.object_map_section};
+    for (CRITICAL_SECTION* section : sections) {
+        DeleteCriticalSection(section);
+        initialize(section, 0, RTL_CRITICAL_SECTION_FLAG_NO_DEBUG_INFO);
+    }
+}
+
 }  // namespace
 
 AtlModule30& ServerModule() {
@@ -184,6 +204,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
         DisableThreadLibraryCalls(instance);
     } else if (reason == DLL_PROCESS_DETACH) {
         brelmox::ReleaseCachedClassObjects();
+        brelmox::SwapModuleSectionsForBareOnes();
         AtlModuleTerm(&g_module);
     }
     return TRUE;

@@ -100,6 +100,25 @@ TEST_F(AtlCanary, ModuleTerminationKeepsTheCachedClassObject) {
     EXPECT_EQ(g_class_object.releases, 0) << "ordinal 21 releases the cached class object now";
 }
 
+// Guards SwapModuleSectionsForBareOnes in the server's DLL_PROCESS_DETACH:
+// a section this thread holds names it as its owner until it is deleted.
+TEST_F(AtlCanary, ModuleTerminationKeepsTheSections) {
+    CRITICAL_SECTION* sections[] = {&g_module.type_info_section, &g_module.window_create_section,
+                                    &g_module.object_map_section};
+    for (CRITICAL_SECTION* section : sections) {
+        EnterCriticalSection(section);
+    }
+    AtlModuleTerm(&g_module);
+    HANDLE self = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(GetCurrentThreadId()));
+    for (CRITICAL_SECTION* section : sections) {
+        EXPECT_EQ(section->OwningThread, self) << "ordinal 21 deletes the module's sections now";
+        if (section->OwningThread == self) {
+            LeaveCriticalSection(section);
+            DeleteCriticalSection(section);
+        }
+    }
+}
+
 // Guards the object-map section that DllGetClassObject holds.
 TEST_F(AtlCanary, ClassObjectLookupMakesTheObjectOutsideTheMapSection) {
     IUnknown* object = nullptr;

@@ -5,8 +5,6 @@
 
 #include <atomic>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include "scoped.h"
 #include "process_memory.h"
@@ -15,6 +13,7 @@
 namespace {
 
 using brelmox::ComPtr;
+using brelmox::ScopedHandle;
 
 constexpr int kThreads = 8;
 constexpr int kRoundsPerHalf = 1000;
@@ -63,23 +62,31 @@ bool Round() {
     return answered;
 }
 
-void Apartment(Halfway& halfway, std::atomic<int>& failures) {
+// What every apartment thread shares with the main thread.
+struct Shared {
+    Halfway halfway;
+    std::atomic<int> failures{0};
+};
+
+DWORD WINAPI Apartment(void* context) {
+    Shared& shared = *static_cast<Shared*>(context);
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
-        failures.fetch_add(1);
-        halfway.Arrive();
-        return;
+        shared.failures.fetch_add(1);
+        shared.halfway.Arrive();
+        return 0;
     }
     for (int half = 0; half < 2; ++half) {
         for (int round = 0; round < kRoundsPerHalf; ++round) {
             if (!Round()) {
-                failures.fetch_add(1);
+                shared.failures.fetch_add(1);
             }
         }
         if (half == 0) {
-            halfway.Arrive();
+            shared.halfway.Arrive();
         }
     }
     CoUninitialize();
+    return 0;
 }
 
 TEST(ComStress, EightApartmentsLeaveNothingBehind) {
@@ -91,21 +98,31 @@ TEST(ComStress, EightApartmentsLeaveNothingBehind) {
         reinterpret_cast<void*>(GetProcAddress(server, "DllCanUnloadNow")));
     ASSERT_NE(can_unload_now, nullptr);
 
-    Halfway halfway;
-    std::atomic<int> failures{0};
-    std::vector<std::thread> apartments;
-    for (int index = 0; index < kThreads; ++index) {
-        apartments.emplace_back(Apartment, std::ref(halfway), std::ref(failures));
+    Shared shared;
+    ScopedHandle apartments[kThreads];
+    HANDLE handles[kThreads];
+    int started = 0;
+    for (; started < kThreads; ++started) {
+        *apartments[started].put() = CreateThread(nullptr, 0, Apartment, &shared, 0, nullptr);
+        if (!apartments[started]) {
+            break;
+        }
+        handles[started] = apartments[started].get();
     }
-    halfway.WaitForAll();
+    if (started < kThreads) {
+        // The halfway point would never come: let the others run to their end.
+        DWORD error = GetLastError();
+        shared.halfway.Resume();
+        WaitForMultipleObjects(started, handles, TRUE, INFINITE);
+        FAIL() << "thread " << started << " not started: " << error;
+    }
+    shared.halfway.WaitForAll();
     SIZE_T after_first_thousand = robustness::PrivateBytes();
-    halfway.Resume();
-    for (std::thread& apartment : apartments) {
-        apartment.join();
-    }
+    shared.halfway.Resume();
+    ASSERT_EQ(WaitForMultipleObjects(kThreads, handles, TRUE, INFINITE), WAIT_OBJECT_0);
     SIZE_T after_last_thousand = robustness::PrivateBytes();
 
-    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(shared.failures.load(), 0);
     EXPECT_EQ(can_unload_now(), S_OK);
     EXPECT_LE(robustness::Growth(after_first_thousand, after_last_thousand), 0.01)
         << after_first_thousand << " private bytes after the first thousand rounds, "

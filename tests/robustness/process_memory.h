@@ -1,4 +1,4 @@
-// The process's private bytes, as a leak shows in them.
+// The process's private bytes and free TLS indexes, as a leak shows in them.
 #pragma once
 
 #include <windows.h>
@@ -18,6 +18,25 @@ inline SIZE_T PrivateBytes() {
     }
     return counters.PrivateUsage > counters.PagefileUsage ? counters.PrivateUsage
                                                           : counters.PagefileUsage;
+}
+
+// How many TLS indexes the process could still allocate: all of them are
+// taken, counted and given back. Windows has 1,088.
+inline int FreeTlsIndexes() {
+    constexpr int kMore = 4096;
+    DWORD taken[kMore];
+    int count = 0;
+    while (count < kMore) {
+        DWORD index = TlsAlloc();
+        if (index == TLS_OUT_OF_INDEXES) {
+            break;
+        }
+        taken[count++] = index;
+    }
+    for (int index = 0; index < count; ++index) {
+        TlsFree(taken[index]);
+    }
+    return count;
 }
 
 // Growth from `before` to `after` as a fraction of `before`.
