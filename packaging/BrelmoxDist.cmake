@@ -11,7 +11,11 @@
 #   -DMSI=         the Windows Installer package to write, from the same tree
 #   -DMSI_VERSION= its product version
 #   -DWIXL= -DMSIBUILD=  the msitools programs that build it
+#
+# With BRELMOX_SIGN_PFX in the environment (BrelmoxSign.cmake) the tree's
+# Windows binaries are signed before they are packed, and the MSI after.
 cmake_minimum_required(VERSION 3.22)
+include(${CMAKE_CURRENT_LIST_DIR}/BrelmoxSign.cmake)
 
 # Runs a step quietly; its output is shown when it fails.
 function(run)
@@ -27,6 +31,9 @@ set(tree ${STAGE_DIR}/${PACKAGE_NAME})
 set(examples_build ${STAGE_DIR}/examples-build)
 string(REPLACE "|" ";" options "${OPTIONS}")
 
+brelmox_sign_wanted(sign)
+# A failed step leaves no package behind, least of all an unsigned one.
+file(REMOVE ${ZIP} ${MSI})
 file(REMOVE_RECURSE ${STAGE_DIR})
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${tree} --config ${CONFIG})
 
@@ -37,13 +44,29 @@ run(${CMAKE_COMMAND} -S ${tree}/examples -B ${examples_build} -G ${GENERATOR} ${
 run(${CMAKE_COMMAND} --build ${examples_build} --config ${CONFIG})
 run(${CMAKE_COMMAND} --install ${examples_build} --prefix ${tree} --config ${CONFIG})
 
+# Signed where they lie, so that the zip and the MSI carry the same signed files.
+if(sign)
+    brelmox_pe_files(binaries ${tree})
+    if(NOT binaries)
+        message(FATAL_ERROR "dist: ${tree} holds no Windows binaries to sign")
+    endif()
+    brelmox_sign(${binaries})
+    list(LENGTH binaries count)
+    message(STATUS "dist: signed ${count} binaries with $ENV{BRELMOX_SIGN_PFX}")
+    set(signed " (signed)")
+else()
+    set(signed "")
+endif()
+
 get_filename_component(zip_dir ${ZIP} DIRECTORY)
 file(MAKE_DIRECTORY ${zip_dir})
-file(REMOVE ${ZIP})
 run(${CMAKE_COMMAND} -E chdir ${STAGE_DIR}
     ${CMAKE_COMMAND} -E tar cf ${ZIP} --format=zip -- ${PACKAGE_NAME})
-message(STATUS "dist: ${ZIP}")
+message(STATUS "dist: ${ZIP}${signed}")
 
 include(${CMAKE_CURRENT_LIST_DIR}/msi/BrelmoxMsi.cmake)
 brelmox_msi(TREE ${tree} VERSION ${MSI_VERSION} MSI ${MSI} WIXL ${WIXL} MSIBUILD ${MSIBUILD})
-message(STATUS "dist: ${MSI}")
+if(sign)
+    brelmox_sign(${MSI} DISCARD ${ZIP} ${MSI})
+endif()
+message(STATUS "dist: ${MSI}${signed}")
