@@ -14,6 +14,24 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
 endif()
 
 if(WIN32)
+    # The architecture, once for the whole build: the toolchain file names only
+    # the compilers. BRELMOX_ARCH names the Wine prefix the programs run in and
+    # the packages' suffix.
+    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+        set(BRELMOX_ARCH win64)
+        set(BRELMOX_WIDL_ARCH --win64)
+        set(BRELMOX_DLLTOOL_MACHINE i386:x86-64)
+        set(BRELMOX_WINE_LIB_DIR /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
+        set(BRELMOX_VISUAL_CPP_TARGET x86_64-pc-windows-msvc)
+        set(BRELMOX_ARCH_BITS 64)
+    else()
+        set(BRELMOX_ARCH win32)
+        set(BRELMOX_WIDL_ARCH --win32)
+        set(BRELMOX_DLLTOOL_MACHINE i386)
+        set(BRELMOX_WINE_LIB_DIR /usr/lib/i386-linux-gnu/wine/i386-windows)
+        set(BRELMOX_VISUAL_CPP_TARGET i686-pc-windows-msvc)
+        set(BRELMOX_ARCH_BITS 32)
+    endif()
     # Windows XP is the oldest system the binaries still have to load on.
     add_compile_definitions(_WIN32_WINNT=0x0501 WINVER=0x0501 NOMINMAX)
     # libgcc and libstdc++ are linked statically (-static keeps only the import
@@ -31,6 +49,21 @@ endif()
 # allocates and no unload frees.
 function(brelmox_unloadable_dll target)
     target_compile_options(${target} PRIVATE -fno-exceptions)
+endfunction()
+
+# brelmox_arch_def(<source.def> <out>): the module-definition file for this
+# architecture, in <out>. The files name stdcall functions as i686 decorates
+# them (Name@n); x64 has one calling convention and no decoration, so there
+# the plain names stand.
+function(brelmox_arch_def source out)
+    file(READ ${source} text)
+    if(BRELMOX_ARCH STREQUAL "win64")
+        string(REGEX REPLACE "([A-Za-z_][A-Za-z0-9_]*) = ([A-Za-z_][A-Za-z0-9_]*)@[0-9]+" "\\1"
+                             text "${text}")
+        string(REGEX REPLACE "([A-Za-z_][A-Za-z0-9_]*)@[0-9]+ @" "\\1 @" text "${text}")
+    endif()
+    file(CONFIGURE OUTPUT ${out} CONTENT "${text}" @ONLY)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
 endfunction()
 
 # brelmox_wide_entry(<target>): a program whose entry point is wmain.

@@ -22,6 +22,15 @@ constexpr WORD kNeutralLocaleScriptResource = 102;
 // with a ' cut the string it stood in and the rest of the path became keys;
 // this one is quoted.
 const WCHAR kQuotedModuleName[] = L"MODULE_QUOTED";
+// The type library's platform key, as the platform's registration names it.
+const WCHAR kPlatformName[] = L"PLATFORM";
+#ifdef _WIN64
+const WCHAR kPlatform[] = L"win64";
+constexpr SYSKIND kSysKind = SYS_WIN64;
+#else
+const WCHAR kPlatform[] = L"win32";
+constexpr SYSKIND kSysKind = SYS_WIN32;
+#endif
 
 // ATL 3.0's replacement map entry.
 struct AtlRegistryMapEntry {
@@ -34,7 +43,11 @@ struct AtlRegistryMapEntry {
 constexpr WORD kLibraryMajor = 1;
 constexpr WORD kLibraryMinor = 0;
 constexpr LCID kLibraryLocale = 0x0409;
+#ifdef _WIN64
+const WCHAR* const kLibraryWin32Entries[] = {L"\\1.0\\0\\win64", L"\\1.0\\409\\win64"};
+#else
 const WCHAR* const kLibraryWin32Entries[] = {L"\\1.0\\0\\win32", L"\\1.0\\409\\win32"};
+#endif
 
 // The string value `name` (null: the default value) of HKCR\`key`, if it
 // equals `expected` exactly.
@@ -169,7 +182,8 @@ bool TypeLibraryIsModule(HKEY classes, const WCHAR* module_path) {
 }
 
 HRESULT RunScript(WORD resource, const WCHAR* quoted_path, BOOL do_register) {
-    AtlRegistryMapEntry replacements[] = {{kQuotedModuleName, quoted_path}, {nullptr, nullptr}};
+    AtlRegistryMapEntry replacements[] = {
+        {kQuotedModuleName, quoted_path}, {kPlatformName, kPlatform}, {nullptr, nullptr}};
     return AtlModuleUpdateRegistryFromResourceD(&ServerModule(), MAKEINTRESOURCEW(resource),
                                                 do_register, replacements, nullptr);
 }
@@ -250,7 +264,7 @@ HRESULT UnregisterTypeLibrary() {
         return result;
     }
     HRESULT platform_result = UnRegisterTypeLib(LIBID_BRELMOXCOMLib, kLibraryMajor, kLibraryMinor,
-                                                kLibraryLocale, SYS_WIN32);
+                                                kLibraryLocale, kSysKind);
     return FAILED(result) ? result : platform_result;
 }
 

@@ -12,7 +12,8 @@ set(BRELMOX_VISUAL_CPP_DIR ${CMAKE_CURRENT_LIST_DIR})
 # up X.lib for -lX before libX.dll.a).
 function(brelmox_visual_cpp_exports target)
     cmake_parse_arguments(ARG "" "DEF;CONSTRUCTOR" "" ${ARGN})
-    target_sources(${target} PRIVATE ${BRELMOX_VISUAL_CPP_DIR}/${ARG_DEF}
+    # The names differ by architecture; the shims are the same source.
+    target_sources(${target} PRIVATE ${BRELMOX_VISUAL_CPP_DIR}/${BRELMOX_ARCH}/${ARG_DEF}
                                      ${BRELMOX_VISUAL_CPP_DIR}/${ARG_CONSTRUCTOR})
     find_program(BRELMOX_LLVM_DLLTOOL llvm-dlltool REQUIRED)
     find_program(BRELMOX_LLVM_READOBJ llvm-readobj REQUIRED)
@@ -22,6 +23,7 @@ function(brelmox_visual_cpp_exports target)
                 ${CMAKE_COMMAND} -DDLL=$<TARGET_FILE:${target}>
                 -DPE_TABLES=${PROJECT_SOURCE_DIR}/tools/pe-tables
                 -DDLLTOOL=${BRELMOX_LLVM_DLLTOOL} -DIMPORT_LIBRARY=${import_library}
+                -DMACHINE=${BRELMOX_DLLTOOL_MACHINE}
                 -P ${BRELMOX_VISUAL_CPP_DIR}/import-library.cmake
         BYPRODUCTS ${import_library}
         COMMENT "Visual C++ import library ${target}.lib"

@@ -5,6 +5,7 @@
 #   -DPE_TABLES=       tools/pe-tables, to read the export table
 #   -DDLLTOOL=         llvm-dlltool
 #   -DIMPORT_LIBRARY=  the .lib to write
+#   -DMACHINE=         its machine, as llvm-dlltool names it (i386, i386:x86-64)
 cmake_minimum_required(VERSION 3.22)
 
 execute_process(COMMAND ${PE_TABLES} exports ${DLL} OUTPUT_VARIABLE table RESULT_VARIABLE status)
@@ -24,7 +25,7 @@ foreach(entry IN LISTS entries)
 endforeach()
 set(def_file ${IMPORT_LIBRARY}.def)
 file(WRITE ${def_file} "${definition}")
-execute_process(COMMAND ${DLLTOOL} -m i386 -D ${dll_name} -d ${def_file} -l ${IMPORT_LIBRARY}
+execute_process(COMMAND ${DLLTOOL} -m ${MACHINE} -D ${dll_name} -d ${def_file} -l ${IMPORT_LIBRARY}
                 RESULT_VARIABLE status)
 file(REMOVE ${def_file})
 if(NOT status EQUAL 0)

@@ -106,7 +106,12 @@ void CheckRegistered(const std::wstring& server_path) {
         }
         SysFreeString(type_library_path);
     }
-    ExpectString(L"TypeLib\\" + libid + L"\\1.0\\0\\win32", nullptr, server_path, true);
+#ifdef _WIN64
+    const wchar_t* platform = L"win64";
+#else
+    const wchar_t* platform = L"win32";
+#endif
+    ExpectString(L"TypeLib\\" + libid + L"\\1.0\\0\\" + platform, nullptr, server_path, true);
     // Both dual interfaces, marshaled by the type library.
     const struct {
         const IID* iid;

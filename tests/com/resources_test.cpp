@@ -113,7 +113,7 @@ TEST_F(ResourcesTest, RegistrationScriptRegistersTheTypeLibraryUnderTheNeutralLo
     std::string script = ResourceBytes(L"REGISTRY", 102);
     EXPECT_NE(script.find("NoRemove " + NarrowGuid(LIBID_BRELMOXCOMLib) +
                           "\r\n\t\t{\r\n\t\t\tNoRemove '1.0'\r\n\t\t\t{\r\n\t\t\t\t"
-                          "ForceRemove '0'\r\n\t\t\t\t{\r\n\t\t\t\t\t'win32' = s "
+                          "ForceRemove '0'\r\n\t\t\t\t{\r\n\t\t\t\t\t'%PLATFORM%' = s "
                           "'%MODULE_QUOTED%'"),
               std::string::npos);
 }

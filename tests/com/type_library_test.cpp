@@ -37,7 +37,11 @@ TEST_F(TypeLibraryTest, LibraryAttributes) {
     EXPECT_EQ(attributes->wMajorVerNum, 1);
     EXPECT_EQ(attributes->wMinorVerNum, 0);
     EXPECT_EQ(attributes->lcid, 0x0409u);
+#ifdef _WIN64
+    EXPECT_EQ(attributes->syskind, SYS_WIN64);
+#else
     EXPECT_EQ(attributes->syskind, SYS_WIN32);
+#endif
     ScopedBstr name;
     ScopedBstr help_file;
     ASSERT_EQ(library_->GetDocumentation(-1, name.put(), nullptr, nullptr, help_file.put()), S_OK);

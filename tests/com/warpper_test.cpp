@@ -196,7 +196,11 @@ protected:
         // The server's script also registers the neutral locale; the older copy takes it too.
         wchar_t libid[40];
         ASSERT_GT(StringFromGUID2(LIBID_BRELMOXCOMLib, libid, 40), 0);
+#ifdef _WIN64
+        std::wstring key = std::wstring(L"TypeLib\\") + libid + L"\\1.0\\0\\win64";
+#else
         std::wstring key = std::wstring(L"TypeLib\\") + libid + L"\\1.0\\0\\win32";
+#endif
         ASSERT_EQ(RegSetValueW(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, path.c_str(),
                                static_cast<DWORD>(path.size() * sizeof(wchar_t))),
                   ERROR_SUCCESS);

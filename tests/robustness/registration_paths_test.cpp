@@ -19,6 +19,13 @@
 
 namespace {
 
+// The type library's platform key of this build's server.
+#ifdef _WIN64
+const wchar_t kPlatform[] = L"win64";
+#else
+const wchar_t kPlatform[] = L"win32";
+#endif
+
 using robustness::CollectKeys;
 using robustness::GuidText;
 using robustness::KeyExists;
@@ -295,8 +302,8 @@ TEST(RegistrationPaths, EveryFolderRegistersExactlyOrFailsCleanly) {
                       L"Apartment");
             EXPECT_EQ(ClassSubkeys(), kClassSubkeys) << "stray keys in the class key";
             const std::wstring library = L"TypeLib\\" + GuidText(LIBID_BRELMOXCOMLib) + L"\\1.0";
-            EXPECT_EQ(StringValue(library + L"\\0\\win32", nullptr), expected);
-            EXPECT_EQ(StringValue(library + L"\\409\\win32", nullptr), expected);
+            EXPECT_EQ(StringValue(library + L"\\0\\" + kPlatform, nullptr), expected);
+            EXPECT_EQ(StringValue(library + L"\\409\\" + kPlatform, nullptr), expected);
             EXPECT_EQ(KeyChanges(registered_keys[step.standing], Snapshot()), "")
                 << "keys taken away or left behind";
             EXPECT_EQ(ServingModule(), expected);

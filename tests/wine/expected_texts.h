@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string.h>
+
 #include <string>
 
 namespace expected {
@@ -151,12 +153,23 @@ inline unsigned long EmulatedBuild() {
 }
 
 // The OS text of an expectation, with "{build}" replaced by the emulated build.
+// The texts are a 32-bit process's; a 64-bit one's differs in its WOW line
+// alone.
 inline std::string OsName(const OsText& text) {
     std::string name = text.os_name;
     size_t slot = name.find("{build}");
     if (slot != std::string::npos) {
         name.replace(slot, 7, std::to_string(EmulatedBuild()));
     }
+#ifdef _WIN64
+    for (const char* line : {"\r\nRunning on WOW64\r\n", "\r\nRunning on 32-bit Windows\r\n",
+                             "\r\nRunning on Native Win32\r\n"}) {
+        size_t at = name.find(line);
+        if (at != std::string::npos) {
+            name.replace(at, strlen(line), "\r\nRunning on 64-bit Windows\r\n");
+        }
+    }
+#endif
     return name;
 }
 
