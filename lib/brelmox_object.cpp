@@ -101,21 +101,23 @@ CBrelmoxLib& CBrelmoxLib::operator=(const CBrelmoxLib& other) {
     if (this == &other) {
         return *this;
     }
-    // Copy everything first, so that a failed copy leaves this object as it was.
     bool copied = true;
     HeapPtr<char> os_name = CopyText(other.m_pOSName, copied);
     HeapPtr<char> all_names = CopyText(other.m_pOSNameAllPattern, copied);
     HeapPtr<char> etc_info = CopyText(other.m_pOSEtcInfo, copied);
-    if (!copied) {
-        return *this;
-    }
     free(m_pOSName);
     free(m_pOSNameAllPattern);
     free(m_pOSEtcInfo);
+    m_OSVersionInfo = other.m_OSVersionInfo;
+    if (!copied) {
+        // Without memory for every copy there are none: the caller sees null
+        // texts, never the previous object's beside the new record.
+        m_pOSName = m_pOSNameAllPattern = m_pOSEtcInfo = nullptr;
+        return *this;
+    }
     m_pOSName = os_name.release();
     m_pOSNameAllPattern = all_names.release();
     m_pOSEtcInfo = etc_info.release();
-    m_OSVersionInfo = other.m_OSVersionInfo;
     return *this;
 }
 

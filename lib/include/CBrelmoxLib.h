@@ -28,7 +28,10 @@ class BRELMOXLIB_API CBrelmoxLib {
 public:
     CBrelmoxLib();
     ~CBrelmoxLib();
-    // Takes deep copies of the other object's record and texts.
+    // Takes the other object's record and deep copies of its texts. When
+    // memory runs out, the target keeps the record but none of the texts: all
+    // three are null (its previous ones released), which the caller can tell
+    // from a source whose texts are there.
     CBrelmoxLib& operator=(const CBrelmoxLib& other);
     // A member-wise copy would leave two owners of the same texts.
     CBrelmoxLib(const CBrelmoxLib&) = delete;

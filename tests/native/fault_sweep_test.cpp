@@ -258,3 +258,38 @@ TEST(FaultSweep, AccountTripleOutputsFollowTheReleaseTable) {
 }
 
 }  // namespace
+
+namespace {
+
+// Assignment either copies all three texts or, without memory for them, leaves
+// the target with none, never with its old texts beside the new record.
+TEST(FaultSweep, AssignmentCopiesEverythingOrLeavesNoText) {
+    stand_in::Reset();
+    CBrelmoxLib source;
+    int faults = 0;
+    for (int n = 1; n < 50; ++n) {
+        SCOPED_TRACE("allocation " + std::to_string(n));
+        stand_in::machine().version.dwBuildNumber = 1234;  // the target's own, older record
+        CBrelmoxLib target;
+        stand_in::FailAllocation(n);
+        target = source;
+        bool reached = stand_in::FaultTriggered();
+        stand_in::ClearFaults();
+        EXPECT_EQ(
+            memcmp(&target.m_OSVersionInfo, &source.m_OSVersionInfo, sizeof source.m_OSVersionInfo),
+            0);
+        if (!reached) {
+            EXPECT_STREQ(target.m_pOSName, source.m_pOSName);
+            EXPECT_STREQ(target.m_pOSNameAllPattern, source.m_pOSNameAllPattern);
+            EXPECT_STREQ(target.m_pOSEtcInfo, source.m_pOSEtcInfo);
+            break;
+        }
+        ++faults;
+        EXPECT_EQ(target.m_pOSName, nullptr);
+        EXPECT_EQ(target.m_pOSNameAllPattern, nullptr);
+        EXPECT_EQ(target.m_pOSEtcInfo, nullptr);
+    }
+    EXPECT_GT(faults, 0);
+}
+
+}  // namespace
