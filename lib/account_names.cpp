@@ -7,6 +7,7 @@
 #include "growing_text.h"
 #include "name_calls.h"
 #include "scoped.h"
+#include "size_query.h"
 
 namespace brelmox {
 namespace {
@@ -63,12 +64,15 @@ bool BuildSidText(CPellwick& pellwick, OutputString<typename Calls::Char>& text,
 // The process token's TokenUser record, from its two-call size query.
 HeapPtr<TOKEN_USER> QueryTokenUser(HANDLE token) {
     DWORD size = 0;
-    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-    HeapPtr<TOKEN_USER> record(static_cast<TOKEN_USER*>(malloc(size)));
-    if (!record || !GetTokenInformation(token, TokenUser, record.get(), size, &size)) {
-        return nullptr;
-    }
-    return record;
+    HeapPtr<TOKEN_USER> record;
+    DWORD error = QueryBySize(
+        [&] { return GetTokenInformation(token, TokenUser, nullptr, 0, &size); },
+        [&] {
+            return static_cast<bool>(
+                record = HeapPtr<TOKEN_USER>(static_cast<TOKEN_USER*>(malloc(size))));
+        },
+        [&] { return GetTokenInformation(token, TokenUser, record.get(), size, &size); });
+    return error == ERROR_SUCCESS ? std::move(record) : nullptr;
 }
 
 // Room for `length` characters of the width, as a new string in `text`.
@@ -99,17 +103,17 @@ bool UserName(typename Calls::Char** name) {
     using Char = typename Calls::Char;
     CPellwick pellwick;
     DWORD length = 0;
-    Calls::GetUserName(nullptr, &length);
-    // Room for `length` wide characters and a terminator, whatever the width.
-    if (length > (0xFFFFFFFFul - 2) / 2) {
-        return false;
-    }
     PellwickString<unsigned char> scratch(pellwick);
-    if (pellwick.Smalloc(scratch.put(), 2 * length + 2) < 0) {
-        return false;
-    }
-    auto* found = reinterpret_cast<Char*>(scratch.get());
-    return Calls::GetUserName(found, &length) && Calls::Copy(pellwick, name, found) >= 0;
+    auto found = [&scratch] { return reinterpret_cast<Char*>(scratch.get()); };
+    DWORD error = QueryBySize([&] { return Calls::GetUserName(nullptr, &length); },
+                              [&] {
+                                  // Room for `length` wide characters and a terminator, whatever
+                                  // the width.
+                                  return length <= (0xFFFFFFFFul - 2) / 2 &&
+                                         pellwick.Smalloc(scratch.put(), 2 * length + 2) >= 0;
+                              },
+                              [&] { return Calls::GetUserName(found(), &length); });
+    return error == ERROR_SUCCESS && Calls::Copy(pellwick, name, found()) >= 0;
 }
 
 template <typename Calls>
@@ -139,10 +143,19 @@ bool AccountTriple(typename Calls::Char** user_out, typename Calls::Char** domai
     OutputString<Char> domain(pellwick, domain_out);
     DWORD user_length = 0;
     DWORD domain_length = 0;
-    Calls::LookupAccountSid(account, nullptr, &user_length, nullptr, &domain_length);
-    if (!AllocateName(pellwick, user, user_length) ||
-        !AllocateName(pellwick, domain, domain_length) ||
-        !Calls::LookupAccountSid(account, user.get(), &user_length, domain.get(), &domain_length)) {
+    DWORD error = QueryBySize(
+        [&] {
+            return Calls::LookupAccountSid(account, nullptr, &user_length, nullptr, &domain_length);
+        },
+        [&] {
+            return AllocateName(pellwick, user, user_length) &&
+                   AllocateName(pellwick, domain, domain_length);
+        },
+        [&] {
+            return Calls::LookupAccountSid(account, user.get(), &user_length, domain.get(),
+                                           &domain_length);
+        });
+    if (error != ERROR_SUCCESS) {
         return false;
     }
     user.commit();

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include "scoped.h"
+#include "size_query.h"
 
 namespace brelmox {
 namespace {
@@ -24,12 +25,11 @@ HeapPtr<unsigned short> WideBlock(DWORD size) {
 template <typename Call>
 HeapPtr<unsigned short> QueryWide(Call call) {
     DWORD size = 0;
-    call(nullptr, &size);
-    HeapPtr<unsigned short> text = WideBlock(size);
-    if (!text || !call(text.get(), &size)) {
-        return nullptr;
-    }
-    return text;
+    HeapPtr<unsigned short> text;
+    DWORD error = QueryBySize([&] { return call(nullptr, &size); },
+                              [&] { return static_cast<bool>(text = WideBlock(size)); },
+                              [&] { return call(text.get(), &size); });
+    return error == ERROR_SUCCESS ? std::move(text) : nullptr;
 }
 
 // Bytes of the text in the ANSI code page, terminator included; 0 on failure.
@@ -81,12 +81,24 @@ BOOL AnsiNameCalls::LookupAccountSid(PSID sid, Char* name, DWORD* name_size, Cha
                                      DWORD* domain_size) {
     DWORD wide_name_size = 0;
     DWORD wide_domain_size = 0;
-    WideNameCalls::LookupAccountSid(sid, nullptr, &wide_name_size, nullptr, &wide_domain_size);
-    HeapPtr<unsigned short> wide_name = WideBlock(wide_name_size);
-    HeapPtr<unsigned short> wide_domain = WideBlock(wide_domain_size);
-    if (!wide_name || !wide_domain ||
-        !WideNameCalls::LookupAccountSid(sid, wide_name.get(), &wide_name_size, wide_domain.get(),
-                                         &wide_domain_size)) {
+    HeapPtr<unsigned short> wide_name;
+    HeapPtr<unsigned short> wide_domain;
+    DWORD error = QueryBySize(
+        [&] {
+            return WideNameCalls::LookupAccountSid(sid, nullptr, &wide_name_size, nullptr,
+                                                   &wide_domain_size);
+        },
+        [&] {
+            wide_name = WideBlock(wide_name_size);
+            wide_domain = WideBlock(wide_domain_size);
+            return wide_name && wide_domain;
+        },
+        [&] {
+            return WideNameCalls::LookupAccountSid(sid, wide_name.get(), &wide_name_size,
+                                                   wide_domain.get(), &wide_domain_size);
+        });
+    if (error != ERROR_SUCCESS) {
+        SetLastError(error);
         return FALSE;
     }
     DWORD name_needed = AnsiSize(wide_name.get());
