@@ -1,6 +1,8 @@
 // The JSON report, and the getter that gathers its facts.
 #include "report_json.h"
 
+#include "all_os_names.h"
+
 #include <stdlib.h>
 #include <string.h>
 

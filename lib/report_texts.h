@@ -45,9 +45,6 @@ struct MachineMetrics {
 constexpr DWORD kExtendedRecordSize = 156;
 constexpr DWORD kBasicRecordSize = 148;
 
-// The fixed list of every OS name, one per line (LF only, none after the last).
-extern const char kAllOsNames[];
-
 // Appends label, the value as a signed 32-bit decimal and ",".
 template <typename Text>
 void AppendDebugNumber(Text& text, const char* label, unsigned long value) {

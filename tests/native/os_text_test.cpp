@@ -466,8 +466,8 @@ TEST(OsText, A64BitProcessSaysSoWhereTheWowLineStands) {
             std::string line = wow64 ? "\r\nRunning on WOW64" : c.native_line;
             size_t at = thirty_two.find(line);
             ASSERT_NE(at, std::string::npos);
-            EXPECT_EQ(sixty_four, thirty_two.replace(at, line.size(),
-                                                     "\r\nRunning on 64-bit Windows"));
+            EXPECT_EQ(sixty_four,
+                      thirty_two.replace(at, line.size(), "\r\nRunning on 64-bit Windows"));
         }
     }
 }

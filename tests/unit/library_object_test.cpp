@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "CBrelmoxLib.h"
+#include "all_os_names.h"
 #include "owned_string.h"
 
 namespace {
@@ -88,7 +89,7 @@ TEST(CopyAssignment, TakesDeepCopiesSoBothObjectsReleaseTheirOwn) {
         ExpectSameContentNotSameTexts(target, source);
     }
     // The source's texts outlived the target.
-    EXPECT_EQ(strlen(source.m_pOSNameAllPattern), 955u);
+    EXPECT_EQ(strlen(source.m_pOSNameAllPattern), brelmox::kAllOsNamesLength);
 }
 
 TEST(CopyAssignment, IsSafeOnItselfAndWhenRepeated) {

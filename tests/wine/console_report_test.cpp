@@ -136,8 +136,8 @@ std::wstring UserName() {
 std::string ExpectedReport(const std::wstring& program) {
     const expected::OsText* os_text = expected::FindOsText(g_expected);
     std::string user = Ansi(UserName());
-    return Ansi(program) + " ver.1.0.0.10 UNICODEver\n" + "\n\nAll OSName Pattern\n" +
-           expected::kAllOsNames + "\n\n" + "username = " + user + "\n" +
+    return Ansi(program) + " ver." BRELMOX_VERSION " UNICODEver\n" + "\n\nAll OSName Pattern\n" +
+           brelmox::kAllOsNames + "\n\n" + "username = " + user + "\n" +
            "ComputerName = " + Ansi(Environment(L"COMPUTERNAME")) + "\n" +
            "OSName = " + (os_text != nullptr ? expected::OsName(*os_text) : "?") + "\n" +
            "------- OSEtcInfo --------\n" + expected::MachineFacts() + "\n" +

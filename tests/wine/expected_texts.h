@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "all_os_names.h"
+
 namespace expected {
 
 struct OsText {
@@ -183,20 +185,5 @@ inline std::string MachineFacts() {
            ",ScreenY=" + std::to_string(GetSystemMetrics(SM_CYSCREEN)) + ",\r\n" +
            "MouseButtonCount=" + std::to_string(GetSystemMetrics(SM_CMOUSEBUTTONS)) + ",\r\n";
 }
-
-// Every OS name the library knows, one per line, as it hands them out.
-const char kAllOsNames[] =
-    "MS-Windows3.1 with Win32\nMS-Windows95 SP0\nMS-Windows95 SP1\nMS-Windows95 OSR2/OSR2.1\n"
-    "MS-Windows95 OSR2.5\nMS-Windows98\nMS-Windows98 SE\nMS-WindowsME\n"
-    "unknown MS-Windows9x Family\nMS-WindowsNT\nMS-WindowsNT Workstation\nMS-WindowsNT Server\n"
-    "MS-WindowsNT Server Enterprise Edition\nMS-WindowsNT Server Domain Controller\n"
-    "MS-Windows2000 Professional\nMS-Windows2000 Server\nMS-Windows2000 Datacenter Server \n"
-    "MS-Windows2000 Advanced Server\nMS-Windows2000 Server Domain Controller\nMS-WindowsXP\n"
-    "MS-WindowsXP Embedded Edition\nMS-WindowsXP Home Edition\nMS-WindowsXP Professional Edition\n"
-    "MS-Windows Vista\nMS-Windows .Net Server\nMS-Windows .Net Server Domain Controller\n"
-    "MS-Windows Server 2003 Workstation\nMS-Windows Server 2003\nMS-Windows Server 2003 R2\n"
-    "MS-Windows Server 2003 Web Edition\nMS-Windows Server 2003 Datacenter Edition\n"
-    "MS-Windows Server 2003 Enterprise Edition\nMS-Windows Server 2003 Domain Controller\n"
-    "MS-Windows Server 2008\nunknown MS-WindowsNT Family\nMS-WindowsCE";
 
 }  // namespace expected

@@ -93,7 +93,7 @@ TEST(VersionResource, DeliverablesCarryTheirVersionBlocks) {
                       reinterpret_cast<unsigned short*>(const_cast<wchar_t*>(path.c_str())),
                       version.put()),
                   0);
-        EXPECT_EQ(ToU16(version.get()), u"1.0.0.10");
+        EXPECT_EQ(ToU16(version.get()), ToU16(std::string(BRELMOX_VERSION)));
 
         DWORD ignored;
         DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
@@ -101,9 +101,12 @@ TEST(VersionResource, DeliverablesCarryTheirVersionBlocks) {
         std::string block(size, '\0');
         ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, size, &block[0]));
         const std::pair<const wchar_t*, std::wstring> strings[] = {
-            {L"FileVersion", L"1, 0, 0, 10"}, {L"ProductVersion", L"1, 0, 0, 10"},
-            {L"FileDescription", c.name},     {L"InternalName", c.name},
-            {L"ProductName", c.name},         {L"OriginalFilename", c.file},
+            {L"FileVersion", L"" BRELMOX_VERSION_COMMAS},
+            {L"ProductVersion", L"" BRELMOX_VERSION_COMMAS},
+            {L"FileDescription", c.name},
+            {L"InternalName", c.name},
+            {L"ProductName", c.name},
+            {L"OriginalFilename", c.file},
         };
         for (const auto& entry : strings) {
             std::wstring query = std::wstring(L"\\StringFileInfo\\041104b0\\") + entry.first;

@@ -78,7 +78,8 @@ TEST(Manifest, RunsAsItsInvoker) {
     ASSERT_NE(context.get(), INVALID_HANDLE_VALUE) << "the manifest is malformed";
     std::vector<BYTE> info = context.Query(RunlevelInformationInActivationContext);
     ASSERT_GE(info.size(), sizeof(ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION));
-    const auto* run_level = reinterpret_cast<ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION*>(info.data());
+    const auto* run_level =
+        reinterpret_cast<ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION*>(info.data());
     EXPECT_EQ(run_level->RunLevel, ACTCTX_RUN_LEVEL_AS_INVOKER);
     EXPECT_EQ(run_level->UiAccess, 0u);
 }
