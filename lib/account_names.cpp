@@ -6,6 +6,7 @@
 #include "CPellwick.h"
 #include "growing_text.h"
 #include "name_calls.h"
+#include "pellwick_strings.h"
 #include "scoped.h"
 #include "size_query.h"
 

@@ -3,7 +3,7 @@
 // Declares just the part of the Win32 API that BrelmoxLib and Pellwick use, with
 // the field widths of 32-bit Windows where the layout matters (OSVERSIONINFOEXA,
 // SID, TOKEN_USER). The functions are implemented by the stand-in library
-// (platform/native/stand_in.cpp), whose answers and failures tests control
+// (tests/stand_in/stand_in.cpp), whose answers and failures tests control
 // through stand_in.h.
 #pragma once
 
