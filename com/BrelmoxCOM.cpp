@@ -168,6 +168,8 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
         return E_POINTER;
     }
     *object = nullptr;
+    // Published: every request gets the one class object ATL caches in the
+    // object map, as ATL 3.0 servers do.
     // wine-differs: ATL.DLL's class-object lookup (ordinal 15) makes the cached
     // class object without the object-map section that ATL 3.0 holds, so two
     // first requests at once would make two.

@@ -171,8 +171,10 @@ unsigned char* AsBytes(char* text) {
     return reinterpret_cast<unsigned char*>(text);
 }
 
-// Each call identifies the system afresh; nothing is kept between calls. A
-// UTF-16 text goes into the BSTR unchanged, so no name loses a character the
+// Each call identifies the system afresh; nothing is kept between calls. Every
+// method answers S_OK whatever happens, a null VARIANT* included, as the ATL
+// 3.0 server did: published, clients rely on it. A UTF-16 text goes into the
+// BSTR unchanged, so no name loses a character the
 // ANSI code page lacks; without it, or without memory for the BSTR, the
 // answer is VT_EMPTY, and the call still succeeds.
 HRESULT AnswerWideText(bool (CBrelmoxLib::*query)(unsigned short**), VARIANT* vout) {
@@ -235,6 +237,8 @@ public:
     CAggregatedWarpperInner(const CAggregatedWarpperInner&) = delete;
     CAggregatedWarpperInner& operator=(const CAggregatedWarpperInner&) = delete;
 
+    // Published behaviour: asks the outer object first and falls back to its
+    // own table, as ATL 3.0's aggregated objects do; not to be corrected.
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
         HRESULT result = outer_->QueryInterface(iid, object);
         if (FAILED(result) && outer_ != static_cast<IUnknown*>(this)) {

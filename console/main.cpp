@@ -104,6 +104,8 @@ int PrintReport(ReportStream& out, int argc, wchar_t** argv) {
 
 }  // namespace
 
+// The report's layout, its start-up message and its exit statuses are
+// published: scripts read them as they stand.
 int wmain(int argc, wchar_t** argv, wchar_t** /*envp*/) {
     if (!StartUp()) {
         fputs("Fatal Error: MFC initialization failed\n", stderr);

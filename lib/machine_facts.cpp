@@ -13,7 +13,8 @@ struct SuiteName {
     const char* text;
 };
 
-// Tested in this order, which is not the order of the bit values.
+// Tested in this order, which is not the order of the bit values. The
+// wordings are published as they stand ("Componemt" included): never corrected.
 const SuiteName kSuiteNames[] = {
     {VER_SUITE_ENTERPRISE, "Enterprise Edition,"},
     {VER_SUITE_BACKOFFICE, "BackOffice Componemt Installed,"},
@@ -56,6 +57,8 @@ struct FactLine {
 };
 
 // The lines between the boot mode and the screen figures, in report order.
+// Published wordings ("Connectting", "computiong extentions", "Support DBMS"):
+// programs parse them as they stand; never corrected.
 const FactLine kFactLines[] = {
     {&MachineMetrics::dbcs_enabled, MetricTest::kNonZero, "Support DBMS\r\n", nullptr, "dbcs"},
     {&MachineMetrics::mideast_enabled, MetricTest::kExactlyOne, "Support MiddleEast\r\n", nullptr,

@@ -59,7 +59,8 @@ const SuiteWord kServerEditionWords[] = {
     {VER_SUITE_WH_SERVER, " Home Server Edition"},
 };
 
-// The lines that close the extended record's service-pack block.
+// The lines that close the extended record's service-pack block; published
+// wordings ("Lisence" included), never corrected.
 const SuiteWord kInstalledSuiteLines[] = {
     {VER_SUITE_BACKOFFICE, "\r\nBackOffice installed"},
     {VER_SUITE_SINGLEUSERTS, "\r\nTerminal Server (Only 1Session Mode) installed"},
@@ -260,6 +261,8 @@ void Identification::WindowsNt() {
     } else if (major == 6 && minor == 0) {
         WindowsVistaOrServer2008();
     } else if (major == 6) {
+        // Published: every later Windows stays "unknown" here; its name is the
+        // product name's (product_identity.cpp).
         edition.Append("unknown MS-WindowsNT Family");
         AppendWowLine("\r\nRunning on 32-bit Windows");
         AppendSuites();

@@ -70,7 +70,8 @@ private:
 };
 
 // Clients of either compiler allocate the object and read its members in place:
-// its size and layout are part of the DLL's binary interface.
+// its size and layout are part of the DLL's binary interface, published as
+// they stand (members are never added, removed, reordered or made virtual).
 #if defined(_WIN32) && !defined(_WIN64)
 static_assert(sizeof(CBrelmoxLib) == 168,
               "CBrelmoxLib's size is part of BrelmoxLib.dll's interface");
