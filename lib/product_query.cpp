@@ -34,6 +34,20 @@ void CopyWide(unsigned short (&target)[129], const WCHAR* source, size_t capacit
     target[i] = 0;
 }
 
+// The numbers of either version record, narrow or wide.
+template <typename Record>
+void TakeNumbers(const Record& record, ProductFacts& facts) {
+    facts.version_known = true;
+    facts.platform_id = record.dwPlatformId;
+    facts.major = record.dwMajorVersion;
+    facts.minor = record.dwMinorVersion;
+    facts.build = record.dwBuildNumber;
+    facts.service_pack_major = record.wServicePackMajor;
+    facts.service_pack_minor = record.wServicePackMinor;
+    facts.suite_mask = record.wSuiteMask;
+    facts.product_type = record.wProductType;
+}
+
 // The true version: RtlGetVersion, which no application manifest caps, else
 // (Windows 9x, Win32s) the record GetVersionExA fills.
 void QueryTrueVersion(ProductFacts& facts) {
@@ -41,15 +55,7 @@ void QueryTrueVersion(ProductFacts& facts) {
     RTL_OSVERSIONINFOEXW wide = {};
     wide.dwOSVersionInfoSize = sizeof wide;
     if (rtl_get_version != nullptr && rtl_get_version(&wide) == 0) {
-        facts.version_known = true;
-        facts.platform_id = wide.dwPlatformId;
-        facts.major = wide.dwMajorVersion;
-        facts.minor = wide.dwMinorVersion;
-        facts.build = wide.dwBuildNumber;
-        facts.service_pack_major = wide.wServicePackMajor;
-        facts.service_pack_minor = wide.wServicePackMinor;
-        facts.suite_mask = wide.wSuiteMask;
-        facts.product_type = wide.wProductType;
+        TakeNumbers(wide, facts);
         CopyWide(facts.csd_version, wide.szCSDVersion, 128);
         return;
     }
@@ -58,15 +64,7 @@ void QueryTrueVersion(ProductFacts& facts) {
     if (narrow.dwOSVersionInfoSize == 0) {
         return;
     }
-    facts.version_known = true;
-    facts.platform_id = narrow.dwPlatformId;
-    facts.major = narrow.dwMajorVersion;
-    facts.minor = narrow.dwMinorVersion;
-    facts.build = narrow.dwBuildNumber;
-    facts.service_pack_major = narrow.wServicePackMajor;
-    facts.service_pack_minor = narrow.wServicePackMinor;
-    facts.suite_mask = narrow.wSuiteMask;
-    facts.product_type = narrow.wProductType;
+    TakeNumbers(narrow, facts);
     // The record may come from anywhere: never read past its service-pack field.
     char csd[sizeof narrow.szCSDVersion + 1];
     memcpy(csd, narrow.szCSDVersion, sizeof narrow.szCSDVersion);

@@ -253,12 +253,16 @@ void WriteMachine(JsonWriter& json, const ReportFacts& facts) {
         json.Key(flag.name);
         json.Bool(flag.holds);
     }
-    json.Key("screen_width");
-    json.SignedNumber(metrics.screen_width);
-    json.Key("screen_height");
-    json.SignedNumber(metrics.screen_height);
-    json.Key("mouse_buttons");
-    json.SignedNumber(metrics.mouse_buttons);
+    const struct {
+        const char* name;
+        int value;
+    } figures[] = {{"screen_width", metrics.screen_width},
+                   {"screen_height", metrics.screen_height},
+                   {"mouse_buttons", metrics.mouse_buttons}};
+    for (const auto& figure : figures) {
+        json.Key(figure.name);
+        json.SignedNumber(figure.value);
+    }
     json.Key("text");
     json.String(facts.machine_text);
     json.EndObject();
