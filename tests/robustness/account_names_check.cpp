@@ -42,13 +42,6 @@ std::string ToAnsi(const std::wstring& wide) {
     return ansi;
 }
 
-std::wstring FromAnsi(const std::string& ansi) {
-    int size = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
-    std::wstring wide(size > 0 ? size - 1 : 0, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &wide[0], size);
-    return wide;
-}
-
 // Takes over a string a getter returned (null as empty) and frees it.
 std::string Take(char* text) {
     std::string copy = text != nullptr ? text : "";
