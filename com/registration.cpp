@@ -222,9 +222,18 @@ HRESULT FromStatus(LONG status) {
                                                                      : HRESULT_FROM_WIN32(status);
 }
 
-// Removes `parent`\`name` with everything below it, opened in `view` (0: the
-// process's own); S_OK too when there is none. RegDeleteKeyEx, which takes a
-// view, is missing from 32-bit Windows XP: the parent's handle names the view.
+// Deletes `parent`\`name`, which has no subkeys, in `view` (0: the process's
+// own). 32-bit Windows XP lacks RegDeleteKeyEx, and has one view only.
+LONG DeleteKey(HKEY parent, const WCHAR* name, REGSAM view) {
+    typedef LONG(WINAPI * DeleteKeyEx)(HKEY, LPCWSTR, REGSAM, DWORD);
+    auto delete_key_ex = reinterpret_cast<DeleteKeyEx>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"advapi32.dll"), "RegDeleteKeyExW")));
+    return delete_key_ex != nullptr ? delete_key_ex(parent, name, view, 0)
+                                    : RegDeleteKeyW(parent, name);
+}
+
+// Removes `parent`\`name` with everything below it, in `view` (0: the
+// process's own); S_OK too when there is none.
 HRESULT DeleteKeyTree(HKEY parent, const WCHAR* name, REGSAM view) {
     ScopedRegistryKey key;
     LONG status =
@@ -246,7 +255,7 @@ HRESULT DeleteKeyTree(HKEY parent, const WCHAR* name, REGSAM view) {
         }
     }
     key.reset();
-    return FromStatus(RegDeleteKeyW(parent, name));
+    return FromStatus(DeleteKey(parent, name, view));
 }
 
 // Whether either registry view has the class's in-process server. A view that
