@@ -183,8 +183,8 @@ STDAPI DllRegisterServer() {
 
 // wine-differs: ATL.DLL's server unregistration (ordinal 57) is a stub that
 // reports success and removes nothing, so the server takes its steps itself:
-// every class's registration script, then the type library, each only where
-// the registry names this file. All steps run; the first failure is reported.
+// every class's keys, then the type library's, each only where the registry
+// names this file. All steps run; the first failure is reported.
 STDAPI DllUnregisterServer() {
     HRESULT first_failure = S_OK;
     for (AtlObjectMapEntry30* entry = g_object_map; entry->class_id != nullptr; ++entry) {

@@ -26,10 +26,8 @@ const WCHAR kQuotedModuleName[] = L"MODULE_QUOTED";
 const WCHAR kPlatformName[] = L"PLATFORM";
 #ifdef _WIN64
 const WCHAR kPlatform[] = L"win64";
-constexpr SYSKIND kSysKind = SYS_WIN64;
 #else
 const WCHAR kPlatform[] = L"win32";
-constexpr SYSKIND kSysKind = SYS_WIN32;
 #endif
 
 // ATL 3.0's replacement map entry.
@@ -38,16 +36,24 @@ struct AtlRegistryMapEntry {
     LPCOLESTR value;
 };
 
-// The embedded type library as its registration names it: its version and its
-// own locale, beside the neutral locale that the second script adds.
-constexpr WORD kLibraryMajor = 1;
-constexpr WORD kLibraryMinor = 0;
-constexpr LCID kLibraryLocale = 0x0409;
+// The embedded type library's entries for this platform under its version
+// 1.0: the neutral locale's, which the second script adds, and its own
+// locale's, which the platform's registration writes.
 #ifdef _WIN64
-const WCHAR* const kLibraryWin32Entries[] = {L"\\1.0\\0\\win64", L"\\1.0\\409\\win64"};
+const WCHAR* const kLibraryPlatformEntries[] = {L"0\\win64", L"409\\win64"};
 #else
-const WCHAR* const kLibraryWin32Entries[] = {L"\\1.0\\0\\win32", L"\\1.0\\409\\win32"};
+const WCHAR* const kLibraryPlatformEntries[] = {L"0\\win32", L"409\\win32"};
 #endif
+const WCHAR kNeutralLocaleEntry[] = L"0";
+const WCHAR kLibraryLocaleEntry[] = L"409";
+
+// The keys of the class that both registry views share (Windows 7 and later
+// redirect CLSID and Interface, not the ProgIDs or AppID), as Warpper.rgs names
+// them: removed only once neither view has the class.
+const WCHAR* const kSharedClassKeys[] = {L"BrelmoxCOM.Warpper.1", L"BrelmoxCOM.Warpper",
+                                         L"AppID\\{5C01C9BA-A36B-45D9-B589-877A9B959E36}"};
+// Both views, each named explicitly.
+const REGSAM kRegistryViews[] = {KEY_WOW64_32KEY, KEY_WOW64_64KEY};
 
 // The string value `name` (null: the default value) of HKCR\`key`, if it
 // equals `expected` exactly.
@@ -157,18 +163,32 @@ bool ClassServerIsModule(HKEY classes, const WCHAR* module_path) {
     return server && NamesModule(server.get(), module_path);
 }
 
-// Whether the type library's win32 entries in `classes`, under the neutral
-// locale and its own, are this module's: none names another file and one
-// names this one.
-bool TypeLibraryIsModule(HKEY classes, const WCHAR* module_path) {
-    WCHAR key[80] = L"TypeLib\\";
+// TypeLib\{LIBID}, or with `below` (null: nothing) after another backslash;
+// false when the GUID cannot be written.
+bool LibraryKeyName(WCHAR (&key)[80], const WCHAR* below) {
+    wcscpy(key, L"TypeLib\\");
     if (StringFromGUID2(LIBID_BRELMOXCOMLib, key + 8, 40) == 0) {
         return false;
     }
-    size_t library_length = wcslen(key);
+    if (below != nullptr) {
+        wcscat(key, L"\\");
+        wcscat(key, below);
+    }
+    return true;
+}
+
+// Whether this platform's entries of the type library in `classes`, under the
+// neutral locale and its own, are this module's: none names another file and
+// one names this one.
+bool TypeLibraryIsModule(HKEY classes, const WCHAR* module_path) {
+    WCHAR key[80];
+    if (!LibraryKeyName(key, L"1.0\\")) {
+        return false;
+    }
+    size_t version_length = wcslen(key);
     bool named = false;
-    for (const WCHAR* entry : kLibraryWin32Entries) {
-        wcscpy(key + library_length, entry);
+    for (const WCHAR* entry : kLibraryPlatformEntries) {
+        wcscpy(key + version_length, entry);
         HeapPtr<WCHAR> registered = RegistryString(classes, key, nullptr);
         if (!registered) {
             continue;
@@ -181,18 +201,202 @@ bool TypeLibraryIsModule(HKEY classes, const WCHAR* module_path) {
     return named;
 }
 
-HRESULT RunScript(WORD resource, const WCHAR* quoted_path, BOOL do_register) {
+// Registers what the script `resource` names. Removal never runs the scripts:
+// they would take the keys that the other registry view's server shares.
+HRESULT RegisterScript(WORD resource, const WCHAR* quoted_path) {
     AtlRegistryMapEntry replacements[] = {
         {kQuotedModuleName, quoted_path}, {kPlatformName, kPlatform}, {nullptr, nullptr}};
-    return AtlModuleUpdateRegistryFromResourceD(&ServerModule(), MAKEINTRESOURCEW(resource),
-                                                do_register, replacements, nullptr);
+    return AtlModuleUpdateRegistryFromResourceD(&ServerModule(), MAKEINTRESOURCEW(resource), TRUE,
+                                                replacements, nullptr);
 }
 
 // Both scripts; each runs, the first failure is reported.
-HRESULT RunScripts(const WCHAR* quoted_path, BOOL do_register) {
-    HRESULT result = RunScript(kClassScriptResource, quoted_path, do_register);
-    HRESULT locale_result = RunScript(kNeutralLocaleScriptResource, quoted_path, do_register);
+HRESULT RegisterScripts(const WCHAR* quoted_path) {
+    HRESULT result = RegisterScript(kClassScriptResource, quoted_path);
+    HRESULT locale_result = RegisterScript(kNeutralLocaleScriptResource, quoted_path);
     return FAILED(result) ? result : locale_result;
+}
+
+HRESULT FromStatus(LONG status) {
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND ? S_OK
+                                                                     : HRESULT_FROM_WIN32(status);
+}
+
+// Deletes `parent`\`name`, which has no subkeys, in `view` (0: the process's
+// own). 32-bit Windows XP lacks RegDeleteKeyEx, and has one view only.
+LONG DeleteKey(HKEY parent, const WCHAR* name, REGSAM view) {
+    typedef LONG(WINAPI * DeleteKeyEx)(HKEY, LPCWSTR, REGSAM, DWORD);
+    auto delete_key_ex = reinterpret_cast<DeleteKeyEx>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"advapi32.dll"), "RegDeleteKeyExW")));
+    return delete_key_ex != nullptr ? delete_key_ex(parent, name, view, 0)
+                                    : RegDeleteKeyW(parent, name);
+}
+
+// Removes `parent`\`name` with everything below it, in `view` (0: the
+// process's own); S_OK too when there is none.
+HRESULT DeleteKeyTree(HKEY parent, const WCHAR* name, REGSAM view) {
+    ScopedRegistryKey key;
+    LONG status =
+        RegOpenKeyExW(parent, name, 0, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | view, key.put());
+    if (status != ERROR_SUCCESS) {
+        return FromStatus(status);
+    }
+    WCHAR child[256];  // key names are at most 255 characters
+    for (;;) {
+        DWORD length = ARRAYSIZE(child);
+        status = RegEnumKeyExW(key.get(), 0, child, &length, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_NO_MORE_ITEMS) {
+            break;
+        }
+        HRESULT result = status == ERROR_SUCCESS ? DeleteKeyTree(key.get(), child, view)
+                                                 : HRESULT_FROM_WIN32(status);
+        if (FAILED(result)) {
+            return result;
+        }
+    }
+    key.reset();
+    return FromStatus(DeleteKey(parent, name, view));
+}
+
+// Whether either registry view has the class's in-process server. A view that
+// cannot be read counts as having it, so its shared keys stay. On 32-bit
+// Windows both flags name the one view there is.
+bool ClassRegisteredInAnyView() {
+    WCHAR key[80];
+    if (!ServerKeyName(key)) {
+        return true;
+    }
+    for (REGSAM view : kRegistryViews) {
+        ScopedRegistryKey server;
+        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key, 0, KEY_QUERY_VALUE | view, server.put()) !=
+            ERROR_FILE_NOT_FOUND) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The class key of this process's view; then, once neither view has the
+// class, the keys both share. Every step runs; the first failure is reported.
+HRESULT RemoveClass() {
+    WCHAR key[80];
+    if (!ServerKeyName(key)) {
+        return E_FAIL;
+    }
+    *wcsrchr(key, L'\\') = 0;
+    HRESULT result = DeleteKeyTree(HKEY_CLASSES_ROOT, key, 0);
+    if (ClassRegisteredInAnyView()) {
+        return result;
+    }
+    for (const WCHAR* shared : kSharedClassKeys) {
+        HRESULT shared_result = DeleteKeyTree(HKEY_CLASSES_ROOT, shared, 0);
+        result = FAILED(result) ? result : shared_result;
+    }
+    return result;
+}
+
+// Whether any locale of the library's version `version` still names a file
+// for some platform (win32, win64 or another). A locale that cannot be read
+// counts as naming one.
+bool PlatformEntriesRemain(HKEY version) {
+    WCHAR name[256];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = ARRAYSIZE(name);
+        LONG status =
+            RegEnumKeyExW(version, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_NO_MORE_ITEMS) {
+            return false;
+        }
+        if (status != ERROR_SUCCESS) {
+            return true;
+        }
+        if (lstrcmpiW(name, L"FLAGS") == 0 || lstrcmpiW(name, L"HELPDIR") == 0) {
+            continue;
+        }
+        ScopedRegistryKey locale;
+        DWORD platforms = 1;
+        if (RegOpenKeyExW(version, name, 0, KEY_QUERY_VALUE, locale.put()) != ERROR_SUCCESS ||
+            RegQueryInfoKeyW(locale.get(), nullptr, nullptr, nullptr, &platforms, nullptr, nullptr,
+                             nullptr, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
+            platforms != 0) {
+            return true;
+        }
+    }
+}
+
+// The Interface keys of the library's automation interfaces (those the
+// platform's registration writes), in both views: the platform writes them
+// into both, whichever view registers.
+HRESULT RemoveInterfaceKeys(const WCHAR* library_path) {
+    ComPtr<ITypeLib> library;
+    HRESULT result = LoadTypeLibEx(library_path, REGKIND_NONE, library.put());
+    if (FAILED(result)) {
+        return result;
+    }
+    for (UINT index = 0, count = library->GetTypeInfoCount(); index < count; ++index) {
+        ComPtr<ITypeInfo> info;
+        if (FAILED(library->GetTypeInfo(index, info.put()))) {
+            continue;
+        }
+        LentTypeAttr attributes(info.get());
+        if (FAILED(info->GetTypeAttr(attributes.put())) ||
+            !(attributes->typekind == TKIND_DISPATCH ||
+              (attributes->typekind == TKIND_INTERFACE &&
+               (attributes->wTypeFlags & TYPEFLAG_FOLEAUTOMATION) != 0))) {
+            continue;
+        }
+        WCHAR interface_name[40];
+        if (StringFromGUID2(attributes->guid, interface_name, 40) == 0) {
+            continue;
+        }
+        for (REGSAM view : kRegistryViews) {
+            ScopedRegistryKey interfaces;
+            LONG status = RegOpenKeyExW(HKEY_CLASSES_ROOT, L"Interface", 0,
+                                        KEY_ENUMERATE_SUB_KEYS | view, interfaces.put());
+            HRESULT view_result = status == ERROR_SUCCESS
+                                      ? DeleteKeyTree(interfaces.get(), interface_name, view)
+                                      : FromStatus(status);
+            result = FAILED(result) ? result : view_result;
+        }
+    }
+    return result;
+}
+
+// Removes the library's `entries` (locale\platform under its version) and
+// the locale keys they leave empty; then, once no platform's entry remains,
+// the version key, the library key if no other version is left, and the
+// Interface keys. Every step runs; the first failure is reported.
+template <size_t count>
+HRESULT RemoveLibraryEntries(const WCHAR* const (&entries)[count], const WCHAR* library_path) {
+    WCHAR key[80];
+    if (!LibraryKeyName(key, L"1.0")) {
+        return E_FAIL;
+    }
+    ScopedRegistryKey version;
+    LONG status = RegOpenKeyExW(HKEY_CLASSES_ROOT, key, 0, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE,
+                                version.put());
+    if (status != ERROR_SUCCESS) {
+        return FromStatus(status);
+    }
+    HRESULT result = S_OK;
+    for (const WCHAR* entry : entries) {
+        HRESULT entry_result = DeleteKeyTree(version.get(), entry, 0);
+        result = FAILED(result) ? result : entry_result;
+    }
+    // A locale key that still holds another platform's entry is not deleted.
+    RegDeleteKeyW(version.get(), kNeutralLocaleEntry);
+    RegDeleteKeyW(version.get(), kLibraryLocaleEntry);
+    if (PlatformEntriesRemain(version.get())) {
+        return result;
+    }
+    version.reset();
+    HRESULT version_result = DeleteKeyTree(HKEY_CLASSES_ROOT, key, 0);
+    result = FAILED(result) ? result : version_result;
+    if (LibraryKeyName(key, nullptr)) {
+        RegDeleteKeyW(HKEY_CLASSES_ROOT, key);
+    }
+    HRESULT interface_result = RemoveInterfaceKeys(library_path);
+    return FAILED(result) ? result : interface_result;
 }
 
 // `path` with every ' doubled, as the script's quoted strings take it; null
@@ -233,11 +437,14 @@ HRESULT UpdateWarpperRegistry(BOOL do_register) {
         if (!ClassServerIsModule(HKEY_CLASSES_ROOT, path.get())) {
             return S_OK;
         }
-        return RunScript(kClassScriptResource, quoted.get(), FALSE);
+        return RemoveClass();
     }
-    HRESULT result = RunScripts(quoted.get(), TRUE);
+    HRESULT result = RegisterScripts(quoted.get());
     if (SUCCEEDED(result) && !ServerKeysAreExact(path.get())) {
-        RunScripts(quoted.get(), FALSE);
+        // What the scripts wrote, as unregistration removes it.
+        RemoveClass();
+        const WCHAR* const neutral_entry[] = {kLibraryPlatformEntries[0]};
+        RemoveLibraryEntries(neutral_entry, path.get());
         result = SELFREG_E_CLASS;
     }
     return result;
@@ -251,21 +458,9 @@ HRESULT UnregisterTypeLibrary() {
     if (!TypeLibraryIsModule(HKEY_CLASSES_ROOT, path.get())) {
         return S_OK;
     }
-    HeapPtr<WCHAR> quoted = QuoteForRegistrarScript(path.get());
-    if (!quoted) {
-        return E_OUTOFMEMORY;
-    }
-    // The neutral locale first: the platform's removal takes the version's key
-    // only when no other locale is left in it.
-    HRESULT result = RunScript(kNeutralLocaleScriptResource, quoted.get(), FALSE);
-    ScopedBstr registered_path;
-    if (FAILED(QueryPathOfRegTypeLib(LIBID_BRELMOXCOMLib, kLibraryMajor, kLibraryMinor,
-                                     kLibraryLocale, registered_path.put()))) {
-        return result;
-    }
-    HRESULT platform_result = UnRegisterTypeLib(LIBID_BRELMOXCOMLib, kLibraryMajor, kLibraryMinor,
-                                                kLibraryLocale, kSysKind);
-    return FAILED(result) ? result : platform_result;
+    // Not UnRegisterTypeLib: it takes the Interface keys of both views while
+    // the other platform's entries still need them.
+    return RemoveLibraryEntries(kLibraryPlatformEntries, path.get());
 }
 
 }  // namespace brelmox

@@ -15,16 +15,21 @@ namespace brelmox {
 // Runs the registration scripts, the class's (resource REGISTRY 101) and the
 // type library's neutral-locale entry (102), to register; a registration whose
 // keys do not name this module exactly is undone and fails. Registering over
-// another copy's registration replaces it.
+// another copy's registration replaces it; the other registry view's (the
+// other bitness's server's) stays.
 //
-// To unregister, runs the class's script only when the class's in-process
-// server is this module (the same file by its long path, in any letter case);
-// a class that another copy registered since is left as it is.
+// To unregister, only when the class's in-process server in this process's
+// registry view is this module (the same file by its long path, in any letter
+// case): removes the class key of this view, and the ProgIDs and AppID, which
+// both views share, once neither view has the class. A class that another
+// copy registered since is left as it is.
 HRESULT UpdateWarpperRegistry(BOOL do_register);
 
-// Removes the registration of the type library embedded in this file: its
-// neutral-locale entry and the platform's registration, when these name this
-// module; nothing when they name another file or there is none.
+// Removes this platform's entries (win32 or win64) of the type library
+// embedded in this file, under the neutral locale and its own, when they name
+// this module; once no platform's entry is left, the library's version key
+// and its interfaces' keys in both views too. Nothing when the entries name
+// another file or there are none.
 HRESULT UnregisterTypeLibrary();
 
 }  // namespace brelmox

@@ -243,4 +243,24 @@ TEST_F(TypeLibraryCanary, MarshalerAsksForTheNeutralLocale) {
     CoUninitialize();
 }
 
+#ifdef _WIN64
+// Guards the side-by-side test's registry checkers, one of each bitness:
+// Windows 7 and later share HKCR's ProgIDs between the views, so the 32-bit
+// view opened explicitly finds a key the 64-bit view made; Wine's does not.
+TEST(RegistryViewCanary, ExplicitThirtyTwoBitViewLacksASharedClassesKey) {
+    const wchar_t kName[] = L"BrelmoxCanary.SharedProgID";
+    HKEY key;
+    ASSERT_EQ(
+        RegCreateKeyExW(HKEY_CLASSES_ROOT, kName, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
+    RegCloseKey(key);
+    LONG status = RegOpenKeyExW(HKEY_CLASSES_ROOT, kName, 0, KEY_READ | KEY_WOW64_32KEY, &key);
+    if (status == ERROR_SUCCESS) {
+        RegCloseKey(key);
+    }
+    EXPECT_EQ(status, ERROR_FILE_NOT_FOUND) << "the 32-bit view shares HKCR's ProgIDs now";
+    SHDeleteKeyW(HKEY_CLASSES_ROOT, kName);
+}
+#endif
+
 }  // namespace

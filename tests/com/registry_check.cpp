@@ -1,7 +1,15 @@
-// Checks BrelmoxCOM's registry entries after regsvr32 has registered the
-// server ("registered") or unregistered it ("unregistered").
+// Checks BrelmoxCOM's registry entries, in the registry view of this
+// program's bitness, after regsvr32 has registered or unregistered a server:
 //
-//   com_registry_check registered|unregistered SERVER_PATH
+//   com_registry_check registered SERVER_PATH [OTHER_SERVER_PATH]
+//       the class, the shared keys and this platform's type-library entries
+//       name SERVER_PATH; the other platform's (win64 beside win32, or win32
+//       beside win64) name OTHER_SERVER_PATH, or there are none
+//   com_registry_check class-unregistered OTHER_SERVER_PATH
+//       no class in this view and no type-library entry of this platform;
+//       the keys both views share stay for the other platform's server
+//   com_registry_check unregistered [SERVER_PATH]
+//       none of the server's keys
 #include <stdio.h>
 
 #include <string>
@@ -68,7 +76,33 @@ void ExpectString(const std::wstring& path, const wchar_t* value_name, const std
     }
 }
 
-void CheckRegistered(const std::wstring& server_path) {
+#ifdef _WIN64
+const wchar_t kPlatform[] = L"win64";
+const wchar_t kOtherPlatform[] = L"win32";
+#else
+const wchar_t kPlatform[] = L"win32";
+const wchar_t kOtherPlatform[] = L"win64";
+#endif
+
+// The type library's entries of `platform` under the neutral locale and its
+// own: naming `server_path`, or none when it is empty.
+void CheckLibraryEntries(const wchar_t* platform, const std::wstring& server_path) {
+    const std::wstring version = L"TypeLib\\" + RegistryForm(LIBID_BRELMOXCOMLib) + L"\\1.0\\";
+    for (const wchar_t* locale : {L"0\\", L"409\\"}) {
+        const std::wstring entry = version + locale + platform;
+        if (!server_path.empty()) {
+            ExpectString(entry, nullptr, server_path, true);
+        } else if (KeyExists(entry)) {
+            Fail(entry + L" is still there");
+        }
+    }
+}
+
+// What both views share: the ProgIDs, the AppID that lets 64-bit clients use
+// the 32-bit server in the system's DLL surrogate, and the dual interfaces,
+// marshaled by the type library (whose registration writes them into both
+// views).
+void CheckSharedKeys() {
     const std::wstring clsid = RegistryForm(CLSID_Warpper);
     const std::wstring libid = RegistryForm(LIBID_BRELMOXCOMLib);
     for (const wchar_t* prog_id : {L"BrelmoxCOM.Warpper.1", L"BrelmoxCOM.Warpper"}) {
@@ -76,6 +110,25 @@ void CheckRegistered(const std::wstring& server_path) {
         ExpectString(std::wstring(prog_id) + L"\\CLSID", nullptr, clsid);
     }
     ExpectString(L"BrelmoxCOM.Warpper\\CurVer", nullptr, L"BrelmoxCOM.Warpper.1");
+    ExpectString(L"AppID\\" + clsid, nullptr, L"Warpper Class");
+    ExpectString(L"AppID\\" + clsid, L"DllSurrogate", L"");
+    const struct {
+        const IID* iid;
+        const wchar_t* name;
+    } kInterfaces[] = {{&IID_IWarpper, L"IWarpper"}, {&IID_IWarpper2, L"IWarpper2"}};
+    for (const auto& entry : kInterfaces) {
+        const std::wstring key = L"Interface\\" + RegistryForm(*entry.iid);
+        ExpectString(key, nullptr, entry.name);
+        ExpectString(key + L"\\ProxyStubClsid32", nullptr,
+                     L"{00020424-0000-0000-C000-000000000046}");
+        ExpectString(key + L"\\TypeLib", nullptr, libid);
+    }
+}
+
+void CheckRegistered(const std::wstring& server_path, const std::wstring& other_server_path) {
+    const std::wstring clsid = RegistryForm(CLSID_Warpper);
+    const std::wstring libid = RegistryForm(LIBID_BRELMOXCOMLib);
+    CheckSharedKeys();
     const std::wstring class_key = L"CLSID\\" + clsid;
     ExpectString(class_key, nullptr, L"Warpper Class");
     ExpectString(class_key + L"\\ProgID", nullptr, L"BrelmoxCOM.Warpper.1");
@@ -86,10 +139,7 @@ void CheckRegistered(const std::wstring& server_path) {
     ExpectString(class_key + L"\\InprocServer32", nullptr, server_path, true);
     ExpectString(class_key + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
     ExpectString(class_key + L"\\TypeLib", nullptr, libid);
-    // 64-bit clients get the server in the system's DLL surrogate.
     ExpectString(class_key, L"AppID", clsid);
-    ExpectString(L"AppID\\" + clsid, nullptr, L"Warpper Class");
-    ExpectString(L"AppID\\" + clsid, L"DllSurrogate", L"");
 
     // Under its own locale, and under the neutral one that the type-library
     // marshaler asks for.
@@ -106,24 +156,19 @@ void CheckRegistered(const std::wstring& server_path) {
         }
         SysFreeString(type_library_path);
     }
-#ifdef _WIN64
-    const wchar_t* platform = L"win64";
-#else
-    const wchar_t* platform = L"win32";
-#endif
-    ExpectString(L"TypeLib\\" + libid + L"\\1.0\\0\\" + platform, nullptr, server_path, true);
-    // Both dual interfaces, marshaled by the type library.
-    const struct {
-        const IID* iid;
-        const wchar_t* name;
-    } kInterfaces[] = {{&IID_IWarpper, L"IWarpper"}, {&IID_IWarpper2, L"IWarpper2"}};
-    for (const auto& entry : kInterfaces) {
-        const std::wstring key = L"Interface\\" + RegistryForm(*entry.iid);
-        ExpectString(key, nullptr, entry.name);
-        ExpectString(key + L"\\ProxyStubClsid32", nullptr,
-                     L"{00020424-0000-0000-C000-000000000046}");
-        ExpectString(key + L"\\TypeLib", nullptr, libid);
+    CheckLibraryEntries(kPlatform, server_path);
+    CheckLibraryEntries(kOtherPlatform, other_server_path);
+}
+
+// The other platform's server is still registered, this one's is not.
+void CheckClassUnregistered(const std::wstring& other_server_path) {
+    const std::wstring class_key = L"CLSID\\" + RegistryForm(CLSID_Warpper);
+    if (KeyExists(class_key)) {
+        Fail(class_key + L" is still there");
     }
+    CheckSharedKeys();
+    CheckLibraryEntries(kPlatform, L"");
+    CheckLibraryEntries(kOtherPlatform, other_server_path);
 }
 
 void CheckUnregistered() {
@@ -147,13 +192,18 @@ void CheckUnregistered() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    std::wstring mode = argc == 3 ? argv[1] : L"";
-    if (mode == L"registered") {
-        CheckRegistered(argv[2]);
-    } else if (mode == L"unregistered") {
+    std::wstring mode = argc >= 2 ? argv[1] : L"";
+    if (mode == L"registered" && (argc == 3 || argc == 4)) {
+        CheckRegistered(argv[2], argc == 4 ? argv[3] : L"");
+    } else if (mode == L"class-unregistered" && argc == 3) {
+        CheckClassUnregistered(argv[2]);
+    } else if (mode == L"unregistered" && argc <= 3) {
         CheckUnregistered();
     } else {
-        fprintf(stderr, "usage: com_registry_check registered|unregistered SERVER_PATH\n");
+        fprintf(stderr,
+                "usage: com_registry_check registered SERVER_PATH [OTHER_SERVER_PATH]\n"
+                "       com_registry_check class-unregistered OTHER_SERVER_PATH\n"
+                "       com_registry_check unregistered [SERVER_PATH]\n");
         return 2;
     }
     printf("%s: %d failure(s)\n", g_failures == 0 ? "passed" : "FAILED", g_failures);

@@ -108,12 +108,13 @@ TEST_F(ResourcesTest, RegistrationScriptNamesTheDllSurrogate) {
 
 // For the type-library marshaler, which asks for the neutral locale. The entry
 // has a script of its own: the class's script is run only for the class's keys.
+// Only this platform's entry is replaced; the other platform's stays.
 TEST_F(ResourcesTest, RegistrationScriptRegistersTheTypeLibraryUnderTheNeutralLocale) {
     EXPECT_EQ(ResourceBytes(L"REGISTRY", 101).find("NoRemove TypeLib"), std::string::npos);
     std::string script = ResourceBytes(L"REGISTRY", 102);
     EXPECT_NE(script.find("NoRemove " + NarrowGuid(LIBID_BRELMOXCOMLib) +
                           "\r\n\t\t{\r\n\t\t\tNoRemove '1.0'\r\n\t\t\t{\r\n\t\t\t\t"
-                          "ForceRemove '0'\r\n\t\t\t\t{\r\n\t\t\t\t\t'%PLATFORM%' = s "
+                          "NoRemove '0'\r\n\t\t\t\t{\r\n\t\t\t\t\tForceRemove '%PLATFORM%' = s "
                           "'%MODULE_QUOTED%'"),
               std::string::npos);
 }

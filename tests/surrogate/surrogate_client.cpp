@@ -1,12 +1,16 @@
 // A COM client of Warpper, built both as a 32-bit and as a 64-bit program:
-// creates the object with the given class context, and prints all five
-// answers got through IWarpper's virtual table and then through IDispatch by
-// name, each after a line naming the interface and the method.
+// creates the object with the given class context, prints which server file
+// serves it, then all seven answers got through the virtual tables of
+// IWarpper and IWarpper2 and then through IDispatch by name, each after a
+// line naming the interface and the method.
 //
 //   surrogate_client inproc|local|all
-// A 64-bit client gets the 32-bit server in the system's DLL surrogate, for
-// "local" and for "all" alike; a 32-bit one loads it in-process for "inproc"
-// and "all". The output does not name the context, so two runs compare whole.
+// The first line is "server: " and the path of the BrelmoxCOM.dll that runs
+// the object in this process, or "server: not in this process" (a proxy).
+// With only the 32-bit server registered, a 64-bit client gets it in the
+// system's DLL surrogate, for "local" and for "all" alike; a 32-bit one loads
+// it in-process for "inproc" and "all". The answers do not name the context,
+// so two runs compare whole after the first line.
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
@@ -18,33 +22,60 @@
 
 namespace {
 
-const wchar_t* const kMethods[] = {L"GetUserName", L"GetComputerName", L"GetOSName",
-                                   L"GetOSNameAllPattern", L"GetOSEtcInfo"};
+const wchar_t* const kMethods[] = {L"GetUserName",         L"GetComputerName", L"GetOSName",
+                                   L"GetOSNameAllPattern", L"GetOSEtcInfo",    L"GetOSProductName",
+                                   L"GetReportJson"};
 
 typedef HRESULT (STDMETHODCALLTYPE IWarpper::*Method)(VARIANT*);
 const Method kEarlyBound[] = {&IWarpper::GetUserName, &IWarpper::GetComputerName,
                               &IWarpper::GetOSName, &IWarpper::GetOSNameAllPattern,
                               &IWarpper::GetOSEtcInfo};
+typedef HRESULT (STDMETHODCALLTYPE IWarpper2::*Method2)(VARIANT*);
+const Method2 kEarlyBound2[] = {&IWarpper2::GetOSProductName, &IWarpper2::GetReportJson};
 
-// Prints the answer as UTF-8, so both builds write the same bytes.
+// Writes the text as UTF-8, so both builds write the same bytes.
+void WriteUtf8(const wchar_t* text, int length) {
+    int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    char* utf8 = static_cast<char*>(malloc(size + 1));
+    WideCharToMultiByte(CP_UTF8, 0, text, length, utf8, size, nullptr, nullptr);
+    fwrite(utf8, 1, size, stdout);
+    putchar('\n');
+    free(utf8);
+}
+
 bool Print(const wchar_t* interface_name, const wchar_t* method, HRESULT result, VARIANT* answer) {
     printf("-- %ls %ls\n", interface_name, method);
     if (FAILED(result) || V_VT(answer) != VT_BSTR) {
         printf("FAILED: 0x%08lX, type %d\n", static_cast<unsigned long>(result), V_VT(answer));
         return false;
     }
-    BSTR text = V_BSTR(answer);
-    int size =
-        WideCharToMultiByte(CP_UTF8, 0, text, SysStringLen(text), nullptr, 0, nullptr, nullptr);
-    char* utf8 = static_cast<char*>(malloc(size + 1));
-    WideCharToMultiByte(CP_UTF8, 0, text, SysStringLen(text), utf8, size, nullptr, nullptr);
-    fwrite(utf8, 1, size, stdout);
-    putchar('\n');
-    free(utf8);
+    WriteUtf8(V_BSTR(answer), SysStringLen(V_BSTR(answer)));
     return true;
 }
 
-bool CallThroughIWarpper(IWarpper* warpper) {
+// The server's file when the object's code is that of the BrelmoxCOM.dll
+// loaded in this process; a proxy's code is not.
+void PrintServer(IUnknown* object) {
+    HMODULE server = GetModuleHandleW(L"BrelmoxCOM.dll");
+    HMODULE code = nullptr;
+    wchar_t path[MAX_PATH * 2];
+    DWORD length = 0;
+    if (server != nullptr &&
+        GetModuleHandleExW(
+            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            *reinterpret_cast<LPCWSTR*>(object), &code) &&
+        code == server) {
+        length = GetModuleFileNameW(server, path, MAX_PATH * 2);
+    }
+    if (length == 0) {
+        printf("server: not in this process\n");
+        return;
+    }
+    printf("server: ");
+    WriteUtf8(path, static_cast<int>(length));
+}
+
+bool CallThroughVirtualTables(IWarpper* warpper) {
     bool passed = true;
     for (size_t index = 0; index < 5; ++index) {
         VARIANT answer;
@@ -53,6 +84,21 @@ bool CallThroughIWarpper(IWarpper* warpper) {
         passed = Print(L"IWarpper", kMethods[index], result, &answer) && passed;
         VariantClear(&answer);
     }
+    IWarpper2* warpper2 = nullptr;
+    HRESULT result = warpper->QueryInterface(IID_IWarpper2, reinterpret_cast<void**>(&warpper2));
+    if (FAILED(result)) {
+        printf("FAILED: QueryInterface for IWarpper2: 0x%08lX\n",
+               static_cast<unsigned long>(result));
+        return false;
+    }
+    for (size_t index = 0; index < 2; ++index) {
+        VARIANT answer;
+        VariantInit(&answer);
+        result = (warpper2->*kEarlyBound2[index])(&answer);
+        passed = Print(L"IWarpper2", kMethods[5 + index], result, &answer) && passed;
+        VariantClear(&answer);
+    }
+    warpper2->Release();
     return passed;
 }
 
@@ -102,7 +148,8 @@ int main(int argc, char** argv) {
         printf("FAILED: CoCreateInstance for IWarpper: 0x%08lX\n",
                static_cast<unsigned long>(result));
     } else {
-        passed = CallThroughIWarpper(warpper);
+        PrintServer(warpper);
+        passed = CallThroughVirtualTables(warpper);
         warpper->Release();
         result = CoCreateInstance(CLSID_Warpper, nullptr, context, IID_IDispatch,
                                   reinterpret_cast<void**>(&dispatch));
