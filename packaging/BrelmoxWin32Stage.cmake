@@ -7,18 +7,18 @@
 cmake_minimum_required(VERSION 3.22)
 
 get_filename_component(name ${STAGE} NAME)
-set(hint "configure and build it there first (cmake --preset win32 && cmake --build --preset win32), "
-         "or point BRELMOX_WIN32_BUILD_DIR at one; tools/make-dist does both")
+string(CONCAT hint "configure and build it there first (cmake --preset win32 && cmake --build "
+       "--preset win32), or point BRELMOX_WIN32_BUILD_DIR at one; tools/make-dist does both")
 if(NOT EXISTS ${BUILD_DIR}/CMakeCache.txt)
     message(FATAL_ERROR "dist: the win64 MSI carries the 32-bit build's files, and ${BUILD_DIR} "
-                        "holds no configured build: " ${hint})
+                        "holds no configured build: ${hint}")
 endif()
 file(STRINGS ${BUILD_DIR}/CMakeCache.txt zip REGEX "^BRELMOX_DIST_ZIP:")
 string(REGEX REPLACE "^[^=]*=" "" zip "${zip}")
 get_filename_component(zip_name "${zip}" NAME_WLE)
 if(NOT zip_name STREQUAL name)
     message(FATAL_ERROR "dist: ${BUILD_DIR} packs \"${zip_name}\", not ${name}: the win64 MSI needs "
-                        "the 32-bit build of the same version; " ${hint})
+                        "the 32-bit build of the same version; ${hint}")
 endif()
 execute_process(COMMAND ${CMAKE_COMMAND} --build ${BUILD_DIR} --target dist RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
