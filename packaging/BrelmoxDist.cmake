@@ -11,8 +11,10 @@
 #   -DMSI=         the Windows Installer package to write, from the same tree
 #   -DMSI_VERSION= its product version
 #   -DWIXL= -DMSIBUILD=  the msitools programs that build it
+#   -DARCH=        win32 or win64, the build's architecture
+#   -DTREE32=      win64: the 32-bit build's staged tree, which the MSI carries too
 #
-# With BRELMOX_SIGN_PFX in the environment (BrelmoxSign.cmake) the tree's
+# With BRELMOX_SIGN_PFX in the environment (BrelmoxSign.cmake) the trees'
 # Windows binaries are signed before they are packed, and the MSI after.
 cmake_minimum_required(VERSION 3.22)
 include(${CMAKE_CURRENT_LIST_DIR}/BrelmoxSign.cmake)
@@ -44,9 +46,26 @@ run(${CMAKE_COMMAND} -S ${tree}/examples -B ${examples_build} -G ${GENERATOR} ${
 run(${CMAKE_COMMAND} --build ${examples_build} --config ${CONFIG})
 run(${CMAKE_COMMAND} --install ${examples_build} --prefix ${tree} --config ${CONFIG})
 
+# The win64 MSI's 32-bit files: a copy of the 32-bit build's tree, which
+# is signed with the rest.
+set(tree32 "")
+if(ARCH STREQUAL "win64")
+    if(NOT EXISTS "${TREE32}/bin/BrelmoxCOM.dll")
+        message(FATAL_ERROR "dist: the win64 MSI needs the 32-bit build's staged tree, and "
+                            "\"${TREE32}\" is none: run the 32-bit build's dist step first")
+    endif()
+    get_filename_component(name32 ${TREE32} NAME)
+    set(tree32 ${STAGE_DIR}/${name32})
+    file(COPY ${TREE32}/ DESTINATION ${tree32})
+endif()
+
 # Signed where they lie, so that the zip and the MSI carry the same signed files.
 if(sign)
     brelmox_pe_files(binaries ${tree})
+    if(tree32)
+        brelmox_pe_files(binaries32 ${tree32})
+        list(APPEND binaries ${binaries32})
+    endif()
     if(NOT binaries)
         message(FATAL_ERROR "dist: ${tree} holds no Windows binaries to sign")
     endif()
@@ -65,7 +84,8 @@ run(${CMAKE_COMMAND} -E chdir ${STAGE_DIR}
 message(STATUS "dist: ${ZIP}${signed}")
 
 include(${CMAKE_CURRENT_LIST_DIR}/msi/BrelmoxMsi.cmake)
-brelmox_msi(TREE ${tree} VERSION ${MSI_VERSION} MSI ${MSI} WIXL ${WIXL} MSIBUILD ${MSIBUILD})
+brelmox_msi(TREE ${tree} TREE32 "${tree32}" ARCH ${ARCH} VERSION ${MSI_VERSION} MSI ${MSI}
+            WIXL ${WIXL} MSIBUILD ${MSIBUILD})
 if(sign)
     brelmox_sign(${MSI} DISCARD ${ZIP} ${MSI})
 endif()

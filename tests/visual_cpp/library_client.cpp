@@ -13,12 +13,18 @@
 #include <CBrelmoxLib.h>
 #include <CPellwick.h>
 
-// The public members sit where both compilers put them.
-static_assert(sizeof(CBrelmoxLib) == 12 + sizeof(OSVERSIONINFOEXA), "object size");
+// The public members sit where both compilers put them: three pointers, then
+// the version record (the x64 object padded to its pointers' alignment).
+#ifdef _WIN64
+constexpr size_t kPointer = 8, kObjectSize = 184;
+#else
+constexpr size_t kPointer = 4, kObjectSize = 168;
+#endif
+static_assert(sizeof(CBrelmoxLib) == kObjectSize, "object size");
 static_assert(offsetof(CBrelmoxLib, m_pOSName) == 0, "m_pOSName");
-static_assert(offsetof(CBrelmoxLib, m_pOSNameAllPattern) == 4, "m_pOSNameAllPattern");
-static_assert(offsetof(CBrelmoxLib, m_pOSEtcInfo) == 8, "m_pOSEtcInfo");
-static_assert(offsetof(CBrelmoxLib, m_OSVersionInfo) == 12, "m_OSVersionInfo");
+static_assert(offsetof(CBrelmoxLib, m_pOSNameAllPattern) == kPointer, "m_pOSNameAllPattern");
+static_assert(offsetof(CBrelmoxLib, m_pOSEtcInfo) == 2 * kPointer, "m_pOSEtcInfo");
+static_assert(offsetof(CBrelmoxLib, m_OSVersionInfo) == 3 * kPointer, "m_OSVersionInfo");
 static_assert(sizeof(OSVERSIONINFOEXA) == 156, "OSVERSIONINFOEXA");
 
 static int failures = 0;
@@ -161,8 +167,14 @@ static void CheckPellwick(const CBrelmoxLib& library) {
 using ConstructorEntry = void*(__attribute__((thiscall)) *)(void* storage);
 using DestructorEntry = void(__attribute__((thiscall)) *)(void* object);
 
-// A Visual C++ caller takes `this` back from the constructor in EAX; checked
-// through the exported Visual C++ names, which this build need not link to.
+// A Visual C++ caller takes `this` back from the constructor in EAX (RAX on
+// x64); checked through the exported Visual C++ names, which this build need
+// not link to. Their public members' code: QAE for x86's __thiscall, QEAA for x64.
+#ifdef _WIN64
+#define MEMBER_CODE "QEAA"
+#else
+#define MEMBER_CODE "QAE"
+#endif
 static void CheckConstructorEntry(const char* module_name, const char* constructor,
                                   const char* destructor) {
     HMODULE module = GetModuleHandleA(module_name);
@@ -191,8 +203,10 @@ int main() {
     PrintGetters(library);
     CheckAssignment(library);
     CheckPellwick(library);
-    CheckConstructorEntry("BrelmoxLib.dll", "??0CBrelmoxLib@@QAE@XZ", "??1CBrelmoxLib@@QAE@XZ");
-    CheckConstructorEntry("Pellwick.dll", "??0CPellwick@@QAE@XZ", "??1CPellwick@@QAE@XZ");
+    CheckConstructorEntry("BrelmoxLib.dll", "??0CBrelmoxLib@@" MEMBER_CODE "@XZ",
+                          "??1CBrelmoxLib@@" MEMBER_CODE "@XZ");
+    CheckConstructorEntry("Pellwick.dll", "??0CPellwick@@" MEMBER_CODE "@XZ",
+                          "??1CPellwick@@" MEMBER_CODE "@XZ");
     printf("failures: %d\n", failures);
     return failures;
 }
