@@ -56,35 +56,52 @@ std::string NarrowGuid(REFGUID guid) {
     return std::string(text, text + lstrlenW(text));
 }
 
-TEST_F(ResourcesTest, RegistrationScriptsHaveCrLfLinesIndentedByTabs) {
-    const struct {
-        WORD id;
-        int lines;
-    } kScripts[] = {{101, 34}, {102, 16}};
-    for (const auto& expected : kScripts) {
-        SCOPED_TRACE(expected.id);
-        std::string script = ResourceBytes(L"REGISTRY", expected.id);
-        ASSERT_FALSE(script.empty());
-        size_t line_start = 0;
-        int line_number = 0;
-        while (line_start < script.size()) {
-            SCOPED_TRACE(++line_number);
-            size_t line_end = script.find('\n', line_start);
-            ASSERT_NE(line_end, std::string::npos) << "the last line has no line end";
-            std::string line = script.substr(line_start, line_end - line_start);
-            ASSERT_FALSE(line.empty());
-            EXPECT_EQ(line.back(), '\r');
-            EXPECT_EQ(line.find('\r'), line.size() - 1);
-            std::string indent = line.substr(0, line.find_first_not_of(" \t"));
-            EXPECT_EQ(indent.find(' '), std::string::npos) << "indented with spaces";
-            line_start = line_end + 1;
+// A script as the registrar reads it: its words, whatever the layout.
+std::string Words(const std::string& script) {
+    std::string words;
+    bool blank = false;
+    for (char c : script) {
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+            blank = !words.empty();
+            continue;
         }
-        EXPECT_EQ(line_number, expected.lines);
+        if (blank) {
+            words += ' ';
+            blank = false;
+        }
+        words += c;
+    }
+    return words;
+}
+
+// Whole for the registrar, whatever their layout: one HKCR block each, every
+// brace and quote closed. What they write is checked in the registry itself
+// (com.registry.registered, robustness.registration_paths).
+TEST_F(ResourcesTest, RegistrationScriptsAreWholeForTheRegistrar) {
+    for (WORD id : {101, 102}) {
+        SCOPED_TRACE(id);
+        std::string script = Words(ResourceBytes(L"REGISTRY", id));
+        ASSERT_EQ(script.rfind("HKCR {", 0), 0u);
+        int depth = 0;
+        bool quoted = false;
+        for (char c : script) {
+            if (c == '\'') {
+                quoted = !quoted;
+            } else if (!quoted && c == '{') {
+                ++depth;
+            } else if (!quoted && c == '}') {
+                ASSERT_GT(depth, 0);
+                --depth;
+            }
+        }
+        EXPECT_FALSE(quoted);
+        EXPECT_EQ(depth, 0);
+        EXPECT_EQ(script.back(), '}');
     }
 }
 
 TEST_F(ResourcesTest, RegistrationScriptNamesTheIdlGuids) {
-    std::string script = ResourceBytes(L"REGISTRY", 101);
+    std::string script = Words(ResourceBytes(L"REGISTRY", 101));
     EXPECT_NE(script.find("ForceRemove " + NarrowGuid(CLSID_Warpper) + " = s 'Warpper Class'"),
               std::string::npos);
     EXPECT_NE(script.find("'TypeLib' = s '" + NarrowGuid(LIBID_BRELMOXCOMLib) + "'"),
@@ -99,9 +116,9 @@ TEST_F(ResourcesTest, RegistrationScriptTakesTheQuotedModulePath) {
 }
 
 TEST_F(ResourcesTest, RegistrationScriptNamesTheDllSurrogate) {
-    std::string script = ResourceBytes(L"REGISTRY", 101);
-    EXPECT_NE(script.find("NoRemove AppID\r\n\t{\r\n\t\tForceRemove " + NarrowGuid(CLSID_Warpper) +
-                          " = s 'Warpper Class'\r\n\t\t{\r\n\t\t\tval DllSurrogate = s ''"),
+    std::string script = Words(ResourceBytes(L"REGISTRY", 101));
+    EXPECT_NE(script.find("NoRemove AppID { ForceRemove " + NarrowGuid(CLSID_Warpper) +
+                          " = s 'Warpper Class' { val DllSurrogate = s ''"),
               std::string::npos);
     EXPECT_NE(script.find("val AppID = s '" + NarrowGuid(CLSID_Warpper) + "'"), std::string::npos);
 }
@@ -111,10 +128,9 @@ TEST_F(ResourcesTest, RegistrationScriptNamesTheDllSurrogate) {
 // Only this platform's entry is replaced; the other platform's stays.
 TEST_F(ResourcesTest, RegistrationScriptRegistersTheTypeLibraryUnderTheNeutralLocale) {
     EXPECT_EQ(ResourceBytes(L"REGISTRY", 101).find("NoRemove TypeLib"), std::string::npos);
-    std::string script = ResourceBytes(L"REGISTRY", 102);
+    std::string script = Words(ResourceBytes(L"REGISTRY", 102));
     EXPECT_NE(script.find("NoRemove " + NarrowGuid(LIBID_BRELMOXCOMLib) +
-                          "\r\n\t\t{\r\n\t\t\tNoRemove '1.0'\r\n\t\t\t{\r\n\t\t\t\t"
-                          "NoRemove '0'\r\n\t\t\t\t{\r\n\t\t\t\t\tForceRemove '%PLATFORM%' = s "
+                          " { NoRemove '1.0' { NoRemove '0' { ForceRemove '%PLATFORM%' = s "
                           "'%MODULE_QUOTED%'"),
               std::string::npos);
 }
