@@ -14,6 +14,7 @@
 #
 #   cmake -DSTATE=<file> -P BrelmoxSign.cmake
 cmake_minimum_required(VERSION 3.22)
+include(${CMAKE_CURRENT_LIST_DIR}/BrelmoxStateFile.cmake)
 
 set(BRELMOX_SIGN_PROGRAM ${CMAKE_CURRENT_LIST_DIR}/authenticode-sign)
 
@@ -85,11 +86,5 @@ if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
         endif()
         set(state "certificate ${pfx} ${digest}\ntimestamp $ENV{BRELMOX_SIGN_TIMESTAMP_URL}\n")
     endif()
-    set(old "")
-    if(EXISTS "${STATE}")
-        file(READ "${STATE}" old)
-    endif()
-    if(NOT old STREQUAL state)
-        file(WRITE "${STATE}" "${state}")
-    endif()
+    brelmox_write_state("${STATE}" "${state}")
 endif()

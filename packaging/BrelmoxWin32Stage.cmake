@@ -5,6 +5,7 @@
 #
 #   cmake -DBUILD_DIR=<32-bit build> -DSTAGE=<its staged tree> -DSTATE=<file> -P BrelmoxWin32Stage.cmake
 cmake_minimum_required(VERSION 3.22)
+include(${CMAKE_CURRENT_LIST_DIR}/BrelmoxStateFile.cmake)
 
 get_filename_component(name ${STAGE} NAME)
 string(CONCAT hint "configure and build it there first (cmake --preset win32 && cmake --build "
@@ -30,10 +31,4 @@ foreach(package ${zip} ${dist_dir}/${name}.msi)
     file(SHA256 ${package} digest)
     string(APPEND state "${digest} ${package}\n")
 endforeach()
-set(old "")
-if(EXISTS "${STATE}")
-    file(READ "${STATE}" old)
-endif()
-if(NOT old STREQUAL state)
-    file(WRITE "${STATE}" "${state}")
-endif()
+brelmox_write_state("${STATE}" "${state}")
