@@ -1,7 +1,8 @@
 // Hosts load and free our DLLs again and again, and a COM host lets COM unload
-// the server after each use. Each row: a few hundred such cycles leave the
-// process as many free TLS indexes as before, and no more private bytes than
-// the same number of cycles of a DLL without any C run-time.
+// the server after each use. Each row: hundreds of such cycles leave the
+// process as many free TLS indexes as before, and, beyond one step of the
+// heap, no more private bytes than as many cycles of a DLL without any C
+// run-time.
 //
 // The program imports none of the DLLs: one it held would never unload.
 #include <gtest/gtest.h>
@@ -20,10 +21,12 @@ namespace {
 using brelmox::ComPtr;
 
 constexpr int kWarmUp = 20;
-constexpr int kCycles = 300;
-// The heap may commit one more page at any time; over the cycles above a
-// leak of even 16 bytes a cycle grows more than that.
-constexpr long long kOnePage = 4096;
+constexpr int kCycles = 500;
+// The heap may commit a step of memory at any time, up to 44 KiB at once in a
+// 64-bit Wine 10 process even for the control DLL; over the cycles above a
+// leak of 140 bytes a cycle grows more than this allowance (the leaks this
+// guards against cost 4.5 KB and more a cycle).
+constexpr long long kHeapStep = 64 * 1024;
 
 const wchar_t kControl[] = L"unload_control.dll";
 const wchar_t kServer[] = L"BrelmoxCOM.dll";
@@ -113,7 +116,7 @@ TEST_P(UnloadCycles, LeaveNothingBehind) {
     EXPECT_EQ(cost.failed, 0) << "cycles that failed to load, answer or unload";
     EXPECT_EQ(control.tls_indexes_lost, 0);
     EXPECT_EQ(cost.tls_indexes_lost, 0) << "TLS indexes lost in " << kCycles << " cycles";
-    EXPECT_LE(cost.private_growth, control.private_growth + kOnePage)
+    EXPECT_LE(cost.private_growth, control.private_growth + kHeapStep)
         << "private bytes grew by " << cost.private_growth << " in " << kCycles << " cycles, "
         << control.private_growth << " in as many of the control DLL";
     CoUninitialize();
